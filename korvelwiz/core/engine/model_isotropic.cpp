@@ -94,29 +94,37 @@ void DrawTrp(const Domain& domain, const ModelContext& ctx, Spectrum1024& target
   if (sticks <= 0) return;
 
   const SpectrumConstants& spec = ctx.spectrum;
+  // Every combination of projections (group 1 outermost) is one stick.
+  int idx[kTrpGroups] = {1, 1, 1, 1, 1};
+  sc.stick_count = 0;
+  for (long s = 0; s < sticks; ++s) {
+    double shift = 0, intensity = 1;
+    for (int k = 0; k < kTrpGroups; ++k) {
+      shift += (idx[k] - N[k] * S[k] - 1.0) * a[k];
+      if (nk[k] != 0) {
+        const auto& row = sc.rows[static_cast<std::size_t>(k)][static_cast<std::size_t>(nk[k])];
+        intensity *= static_cast<double>(row[static_cast<std::size_t>(idx[k])]) / T[k];
+      }
+    }
+    ++sc.stick_count;
+    sc.stick_pos[static_cast<std::size_t>(sc.stick_count)] =
+        ((spec.B0 - shift) / pg - spec.Bc + spec.Sw / 2.0) / spec.delta;
+    sc.stick_int[static_cast<std::size_t>(sc.stick_count)] = intensity;
+    for (int k = kTrpGroups - 1; k >= 0; --k) {
+      if (++idx[k] <= count[k]) break;
+      idx[k] = 1;
+    }
+  }
+
   const double w = W / spec.delta;
   LineTable& h = sc.lines[0];
   DerivativeShape(w, Lw, ctx.call.cG, h);
   if (h.N <= 0) return;
   const double q0 = d / (w * w);
-
-  // Every combination of projections (group 1 outermost) is one stick.
-  int idx[kTrpGroups] = {1, 1, 1, 1, 1};
-  for (long s = 0; s < sticks; ++s) {
-    double shift = 0, intensity = 1;
-    for (int k = 0; k < kTrpGroups; ++k) {
-      shift += (idx[k] - N[k] * S[k] - 1.0) * a[k];
-      if (nk[k] != 0)
-        intensity *= static_cast<double>(sc.rows[static_cast<std::size_t>(k)][static_cast<std::size_t>(nk[k])][static_cast<std::size_t>(idx[k])]) / T[k];
-    }
-    const double P = ((spec.B0 - shift) / pg - spec.Bc + spec.Sw / 2.0) / spec.delta;
-    const double p_round = RoundHalfEven(P);
+  for (int s = 1; s <= sc.stick_count; ++s) {
+    const double p_round = RoundHalfEven(sc.stick_pos[static_cast<std::size_t>(s)]);
     const long p = (p_round > -1.0e6 && p_round < 1.0e6) ? static_cast<long>(p_round) : -1000000;
-    DrawStick(target, p, q0 * intensity, h);
-    for (int k = kTrpGroups - 1; k >= 0; --k) {
-      if (++idx[k] <= count[k]) break;
-      idx[k] = 1;
-    }
+    DrawStick(target, p, q0 * sc.stick_int[static_cast<std::size_t>(s)], h);
   }
 }
 

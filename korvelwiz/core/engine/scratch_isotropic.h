@@ -14,6 +14,8 @@ struct IsotropicScratch {
   std::array<LineTable, 3> lines;  // one per nitrogen line (m = +1, 0, -1)
   // trp multiplicities: 5 groups x 15 rows x 150 entries.
   std::array<std::array<std::array<std::int64_t, 151>, 16>, 5> rows{};
+  // trp stick list of the last call: fractional point position, intensity.
+  int stick_count = 0;
   std::array<double, 1025> stick_pos{};
   std::array<double, 1025> stick_int{};
 };

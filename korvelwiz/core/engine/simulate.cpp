@@ -64,13 +64,15 @@ bool FitAmplitudeAndBaseline(const Spectrum1024& y, const Spectrum1024& f, doubl
   return true;
 }
 
-struct RunTotals {
-  double F0 = 0, F1 = 0;
-};
+float FailureFitness(const Tspcmf& exp) {
+  // 100 / NoiseWeight of slot 1; a noiseless slot 1 gives 100, not infinity.
+  const double nw = exp.SpectrumCount >= 1 ? exp.Spectra[1].NoiseWeight : 0.0;
+  return static_cast<float>(nw != 0 ? 100.0 / nw : 100.0);
+}
 
-// Goodness of fit of one slot over its fit window, with same-sign residual
-// runs weighted by their length for type 1.
-RunTotals ScoreSpectrum(const Spectrum1024& e, const Spectrum1024& f, double noise_weight) {
+}  // namespace
+
+SpectrumScore ScoreSpectrum(const Spectrum1024& e, const Spectrum1024& f, double noise_weight) {
   int L = 151;
   for (int l = 51; l <= 150; ++l)
     if (std::fabs(e[l] - f[l]) > 0.01) {
@@ -86,7 +88,9 @@ RunTotals ScoreSpectrum(const Spectrum1024& e, const Spectrum1024& f, double noi
   double sigma = f[L] > e[L] ? 1.0 : -1.0;
   int start = L;
   double R = 0;
-  RunTotals t;
+  SpectrumScore t;
+  t.L = L;
+  t.U = U;
   for (int m = L; m <= U; ++m) {
     const double r = f[m] - e[m];
     if (sigma * e[m] >= sigma * f[m]) {
@@ -110,14 +114,6 @@ RunTotals ScoreSpectrum(const Spectrum1024& e, const Spectrum1024& f, double noi
   }
   return t;
 }
-
-float FailureFitness(const Tspcmf& exp) {
-  // 100 / NoiseWeight of slot 1; a noiseless slot 1 gives 100, not infinity.
-  const double nw = exp.SpectrumCount >= 1 ? exp.Spectra[1].NoiseWeight : 0.0;
-  return static_cast<float>(nw != 0 ? 100.0 / nw : 100.0);
-}
-
-}  // namespace
 
 void SetMessagePump(MessagePump pump) { g_pump = pump; }
 
@@ -232,7 +228,7 @@ float SimulateExperiment(Tvrecica& work, const ParamVec& vector, SimBuffers& buf
     for (int k = 1; k <= n_dom; ++k)
       for (int l = 1; l <= kPoints; ++l) domains[static_cast<std::size_t>(k)][l] *= alpha;
 
-    const RunTotals t = ScoreSpectrum(corrected, total, exp.Spectra[static_cast<std::size_t>(s)].NoiseWeight);
+    const SpectrumScore t = ScoreSpectrum(corrected, total, exp.Spectra[static_cast<std::size_t>(s)].NoiseWeight);
     tot0 += t.F0;
     tot1 += t.F1;
     if (ArithmeticFailed()) failed = true;

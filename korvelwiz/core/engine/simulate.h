@@ -24,6 +24,18 @@ int ActiveParamCount(const Tspcmf& exp);
 // leaves them as they are.
 int CollectParamVector(const Tspcmf& exp, ParamVec& out);
 
+// Goodness of fit of one spectrum slot: e = baseline-corrected experiment,
+// f = simulation. The fit window L..U starts at the first point of 51..150
+// (ends at the last of 874..973) where |e - f| > 0.01, else 151 (873). F0 is
+// the sum of squared residuals over the window, F1 the same with every run
+// of same-sign residuals weighted by its length; both are divided by the
+// noise weight and the window length U - L, or are 1 when noise_weight is 0.
+struct SpectrumScore {
+  double F0 = 0, F1 = 0;
+  int L = 151, U = 873;
+};
+SpectrumScore ScoreSpectrum(const Spectrum1024& e, const Spectrum1024& f, double noise_weight);
+
 // The front end's message pump, run once at the end of every engine call on
 // both the normal and the failure path. No-op until a front end sets one.
 using MessagePump = void (*)();
