@@ -39,18 +39,32 @@ void ForEachActive(Exp& exp, const Settings& settings, Fn&& fn) {
 
 // Least-squares amplitude and linear baseline: y ~ alpha f + a u + b v with
 // u = (l-1)/1023, v = (1024-l)/1023. Returns false on a singular system.
+// The two baseline ramps and their constant normal-equation sums.
+struct BaselineAxes {
+  double u[kPoints + 1], v[kPoints + 1];
+  double uu = 0, uv = 0, vv = 0;
+  BaselineAxes() {
+    for (int l = 1; l <= kPoints; ++l) {
+      u[l] = (l - 1) / 1023.0;
+      v[l] = (1024 - l) / 1023.0;
+      uu += u[l] * u[l];
+      uv += u[l] * v[l];
+      vv += v[l] * v[l];
+    }
+  }
+};
+const BaselineAxes kAxes;
+
 bool FitAmplitudeAndBaseline(const Spectrum1024& y, const Spectrum1024& f, double& alpha, double& a,
                              double& b) {
-  double ff = 0, fu = 0, fv = 0, uu = 0, uv = 0, vv = 0, yf = 0, yu = 0, yv = 0;
+  double ff = 0, fu = 0, fv = 0, yf = 0, yu = 0, yv = 0;
+  const double uu = kAxes.uu, uv = kAxes.uv, vv = kAxes.vv;
   for (int l = 1; l <= kPoints; ++l) {
     const double fl = f[l], yl = y[l];
-    const double u = (l - 1) / 1023.0, v = (1024 - l) / 1023.0;
+    const double u = kAxes.u[l], v = kAxes.v[l];
     ff += fl * fl;
     fu += fl * u;
     fv += fl * v;
-    uu += u * u;
-    uv += u * v;
-    vv += v * v;
     yf += yl * fl;
     yu += yl * u;
     yv += yl * v;
@@ -174,7 +188,6 @@ float SimulateExperiment(Tvrecica& work, const ParamVec& vector, SimBuffers& buf
     const SpectrumConstants sc = MakeSpectrumConstants(exp, s);
     Spectrum1024& total = buf.SimTotal[static_cast<std::size_t>(s)];
     auto& domains = buf.SimDomains[static_cast<std::size_t>(s)];
-    total.fill(0.0);
     for (int k = 1; k <= n_dom; ++k) domains[static_cast<std::size_t>(k)].fill(0.0);
 
     const ModelContext ctx{settings, call, sc, buf.scratch};
@@ -195,22 +208,31 @@ float SimulateExperiment(Tvrecica& work, const ParamVec& vector, SimBuffers& buf
       integral[k] = I;
       if (I == 0 || ArithmeticFailed()) failed = true;
     }
-    if (failed) break;
+    if (failed) {
+      total.fill(0.0);  // the sum had not been formed yet
+      break;
+    }
 
     // Combine the weighted domains and scale to a maximum of 1.
     for (int k = 1; k <= n_dom; ++k) {
       Spectrum1024& target = domains[static_cast<std::size_t>(k)];
-      for (int l = 1; l <= kPoints; ++l) {
-        target[l] = target[l] / integral[k] * exp.Domains[static_cast<std::size_t>(k)].Values[0];
-        total[l] += target[l];
+      const double scale = exp.Domains[static_cast<std::size_t>(k)].Values[0] / integral[k];
+      if (k == 1) {
+        for (int l = 1; l <= kPoints; ++l) total[l] = (target[l] *= scale);
+      } else {
+        for (int l = 1; l <= kPoints; ++l) total[l] += (target[l] *= scale);
       }
     }
     double M = 0;
-    for (int l = 1; l <= kPoints; ++l) M = std::fmax(M, std::fabs(total[l]));
+    for (int l = 1; l <= kPoints; ++l) {
+      const double m = std::fabs(total[l]);
+      if (m > M) M = m;
+    }
     if (M != 0) {
-      for (int l = 1; l <= kPoints; ++l) total[l] /= M;
+      const double inv = 1.0 / M;
+      for (int l = 1; l <= kPoints; ++l) total[l] *= inv;
       for (int k = 1; k <= n_dom; ++k)
-        for (int l = 1; l <= kPoints; ++l) domains[static_cast<std::size_t>(k)][l] /= M;
+        for (int l = 1; l <= kPoints; ++l) domains[static_cast<std::size_t>(k)][l] *= inv;
     }
 
     // Amplitude and linear baseline against the experiment.
@@ -222,7 +244,7 @@ float SimulateExperiment(Tvrecica& work, const ParamVec& vector, SimBuffers& buf
       break;
     }
     for (int l = 1; l <= kPoints; ++l) {
-      corrected[l] = y[l] - a * ((l - 1) / 1023.0) - b * ((1024 - l) / 1023.0);
+      corrected[l] = y[l] - a * kAxes.u[l] - b * kAxes.v[l];
       total[l] *= alpha;
     }
     for (int k = 1; k <= n_dom; ++k)
