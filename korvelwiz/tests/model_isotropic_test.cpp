@@ -103,6 +103,20 @@ TEST_F(IsotropicModels, LorentzianAndGaussianTablesHaveTheRequestedHalfWidth) {
   }
 }
 
+TEST_F(IsotropicModels, MixedTableFollowsTheClosedFormOverItsWholeLength) {
+  const double cG = MakeCallConstants(settings).cG;
+  for (const double w : {3.3, 47.0, 140.0}) {
+    LineTable h;
+    DerivativeShape(w, 0.4, cG, h);
+    for (int n = 1; n <= h.N; ++n) {
+      const double x = n / w;
+      const double expect =
+          -x * (0.4 / ((1 + x * x) * (1 + x * x)) + 0.6 * cG * std::exp(-std::log(2.0) * x * x));
+      ASSERT_NEAR(h.h[n], expect, 1e-13 * std::fabs(expect) + 1e-300) << "w " << w << " n " << n;
+    }
+  }
+}
+
 TEST_F(IsotropicModels, TableLengthIsCappedAt1024AndEmptyForNoWidth) {
   LineTable h;
   DerivativeShape(150.0, 1.0, 0.1, h);
