@@ -3,8 +3,6 @@
 
 namespace korvel::cli {
 
-void AddOpenCommand(CLI::App&) {}
-void AddSynthCommand(CLI::App&) {}
 void AddInfoCommand(CLI::App&) {}
 void AddFitCommands(CLI::App&) {}
 
