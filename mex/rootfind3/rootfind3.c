@@ -75,18 +75,25 @@ static int exactSolver(double A, double B, double C, double D, double *roots)
 }
 
 /* Roots in [0, 1] with the fast paths: the Newton iteration for a strictly
- * monotone cubic (only when loop_fields is false) and a cheap rejection of
- * segments that cannot hold a root; the closed form decides otherwise. */
+ * monotone cubic (only when loop_fields is false) and the rejection of a
+ * strictly monotone cubic whose ends have the same sign; the closed form
+ * decides otherwise.
+ *
+ * The cubic counts as strictly monotone on [0, 1] when p'(0) p'(1) > 0 and
+ * A C < 0: the roots of p' then have the product C / (3A) < 0, so at most one
+ * of them lies in (0, 1), and since p' has the same sign at both ends, none
+ * does. A rejection needs such a proof: a cubic that turns inside [0, 1]
+ * can cross zero twice there although p(0) and p(1) have the same sign. */
 static int unitRootSolve(double A, double B, double C, double D, int loop_fields, double *roots)
 {
   const double p0 = D, p1 = A + B + C + D;
   const double dp0 = C, dp1 = 3.0 * A + 2.0 * B + C;
+  const int monotone = dp0 * dp1 > 0.0 && A * C < 0.0;
 
-  if (!loop_fields && dp0 * dp1 > 0.0 && A * C < 0.0) {
-    double t;
+  if (monotone && p0 * p1 > 0.0) return 0;
+  if (monotone && !loop_fields) {
+    double t = -D / (A + B + C); /* secant through (0, p(0)) and (1, p(1)) */
     int step;
-    if (p0 * p1 > 0.0) return 0;
-    t = -D / (A + B + C); /* secant through (0, p(0)) and (1, p(1)) */
     for (step = 0; step < kNewtonSteps; ++step) {
       const double delta = (((A * t + B) * t + C) * t + D) / ((3.0 * A * t + 2.0 * B) * t + C);
       t -= delta;
@@ -96,10 +103,7 @@ static int unitRootSolve(double A, double B, double C, double D, int loop_fields
         return 1;
       }
     }
-    return exactSolver(A, B, C, D, roots);
   }
-
-  if (p0 * p1 > 0.0 && D * (D + (2.0 * A + B) * C / (3.0 * A + 2.0 * B)) > 0.0) return 0;
   return exactSolver(A, B, C, D, roots);
 }
 
