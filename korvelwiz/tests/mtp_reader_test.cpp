@@ -243,6 +243,8 @@ TEST_F(MtpReader, DeclaredCopiesRepeatEveryBlockInMemory) {
   header.push_back("Number of copies:");
   header.push_back("3");
   project_->ProjectDir = DirWithSlash();
+  project_->WriteCopiesLine = true;  // as a new project with declared copies leaves it
+  project_->CopiesPending = 20;
   Read(Concat(Concat(header, Block(1, OneIso("a.dat", 1))), Block(2, OneIso("b.dat", 2))));
   ASSERT_EQ(project_->ExperimentCount, 6);
   const int groups[] = {1, 1, 1, 2, 2, 2};
