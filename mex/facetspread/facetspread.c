@@ -6,7 +6,8 @@
  * T:   3 x Nt uint32, the 1-based corner indices of each triangle.
  * S:   Nt doubles, the area (weight) of each triangle.
  * P:   Nv doubles, the line position at each corner; NaN marks a corner
- *      without a position (its triangles are skipped).
+ *      without a position (its triangles are skipped, as are triangles with
+ *      an infinite corner, whose density is zero everywhere).
  * Amp: 1 double for all triangles, or Nv doubles, one per corner (a
  *      triangle then uses the mean of its three corners).
  * X:   the equally spaced, ascending axis; only X(1), X(2) - X(1) and its
@@ -70,6 +71,10 @@ static void spreadFacets(const uint32_t *tri, size_t nt, const double *area, con
     mid = pos[corner[1] - 1];
     hi = pos[corner[2] - 1];
     if (mxIsNaN(lo) || mxIsNaN(mid) || mxIsNaN(hi)) continue;
+    /* An infinite corner spreads the weight over an infinite range: its
+     * density, and so its share of every bin, is zero. Skipping it keeps
+     * the 0 * inf of the bin formulas from turning bins into NaN. */
+    if (mxIsInf(lo) || mxIsInf(mid) || mxIsInf(hi)) continue;
     if (lo > mid) Swap(&lo, &mid);
     if (mid > hi) Swap(&mid, &hi);
     if (lo > mid) Swap(&lo, &mid);

@@ -2,8 +2,12 @@
 // the host build names them, and short ways to call them.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "mex_host.h"
 
@@ -31,6 +35,29 @@ inline std::vector<double> SpectrumOf(MexFunction fn, const std::vector<const mx
   CallResult result = Call(fn, 1, inputs);
   return Real(result.outputs.at(0).get());
 }
+
+template <typename... Arrays>
+std::vector<ArrayPtr> Args(Arrays... arrays) {
+  std::vector<ArrayPtr> owned;
+  (owned.push_back(std::move(arrays)), ...);
+  return owned;
+}
+
+inline std::vector<const mxArray*> Views(const std::vector<ArrayPtr>& owned) {
+  std::vector<const mxArray*> views;
+  for (const ArrayPtr& a : owned) views.push_back(a.get());
+  return views;
+}
+
+// One row of an argument-error table: the call and the message it raises.
+struct ArgumentCase {
+  const char* name;
+  int nlhs;
+  std::function<std::vector<ArrayPtr>()> inputs;
+  const char* message;
+};
+
+inline std::string CaseName(const testing::TestParamInfo<ArgumentCase>& p) { return p.param.name; }
 
 inline double Sum(const std::vector<double>& values) {
   double total = 0.0;

@@ -185,33 +185,13 @@ TEST(Rootfind3, OnlyTheRequestedOutputsAreCreated) {
   }
 }
 
-struct ArgumentCase {
-  const char* name;
-  int nlhs;
-  std::vector<ArrayPtr> (*inputs)();
-  const char* message;
-};
-
-std::vector<ArrayPtr> Args(ArrayPtr a) {
-  std::vector<ArrayPtr> v;
-  v.push_back(std::move(a));
-  return v;
-}
-std::vector<ArrayPtr> Args(ArrayPtr a, ArrayPtr b) {
-  std::vector<ArrayPtr> v = Args(std::move(a));
-  v.push_back(std::move(b));
-  return v;
-}
-
 const ArgumentCase kArgumentCases[] = {
     {"FourOutputs", 4, [] { return Args(MakeRow({0, 0, 1, 0})); }, "Wrong number of output parameters!"},
-    {"FourOutputsAndNoInput", 4, [] { return std::vector<ArrayPtr>{}; }, "Wrong number of output parameters!"},
-    {"NoInput", 1, [] { return std::vector<ArrayPtr>{}; }, "Wrong number of input parameters!"},
+    {"FourOutputsAndNoInput", 4, [] { return Args(); }, "Wrong number of output parameters!"},
+    {"NoInput", 1, [] { return Args(); }, "Wrong number of input parameters!"},
     {"ThreeInputs", 1,
      [] {
-       std::vector<ArrayPtr> v = Args(MakeRow({0, 0, 1, 0}), MakeScalar(1));
-       v.push_back(MakeScalar(1));
-       return v;
+       return Args(MakeRow({0, 0, 1, 0}), MakeScalar(1), MakeScalar(1));
      },
      "Wrong number of input parameters!"},
     {"FiveCoefficients", 1, [] { return Args(MakeRow({1, 0, 0, 1, 0})); },
@@ -232,13 +212,10 @@ class Rootfind3Arguments : public testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(Rootfind3Arguments, AreRefusedWithTheirMessage) {
   std::vector<ArrayPtr> owned = GetParam().inputs();
-  std::vector<const mxArray*> inputs;
-  for (const ArrayPtr& a : owned) inputs.push_back(a.get());
-  EXPECT_EQ(ErrorOf(korvel_rootfind3_mex, GetParam().nlhs, inputs), GetParam().message);
+  EXPECT_EQ(ErrorOf(korvel_rootfind3_mex, GetParam().nlhs, Views(owned)), GetParam().message);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rootfind3, Rootfind3Arguments, testing::ValuesIn(kArgumentCases),
-                         [](const testing::TestParamInfo<ArgumentCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rootfind3, Rootfind3Arguments, testing::ValuesIn(kArgumentCases), CaseName);
 
 }  // namespace
 }  // namespace korvel::mex_host
