@@ -158,6 +158,8 @@ struct AnalysisState {
   // Work arrays of the quadratic loops, by point number or slice position.
   common::OneBased<std::array<double, kMaxDims>, kMaxPoints> ScaledParams{};
   common::OneBased<double, kMaxPoints> PointFactor{};
+  common::OneBased<float, kMaxPoints> WorkDensity{};
+  common::OneBased<float, kMaxPoints> WorkWeight{};
   common::OneBased<std::int32_t, kMaxPoints> PositionLabel{};
 
   int DimCount() const { return Class == 0 ? 0 : ClassTables(Class).DimCount; }
