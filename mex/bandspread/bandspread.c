@@ -90,7 +90,7 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
     double L, H, a_re, a_im = 0.0, v_re, v_im;
     ptrdiff_t iL, iH, j, first, last;
 
-    if (mxIsNaN(lo) || mxIsNaN(hi)) continue;
+    if (isnan(lo) || isnan(hi)) continue; /* inline: this runs once per segment */
     if (lo > hi) {
       lo = pos[s + 1];
       hi = pos[s];
