@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "engine/engine_call.h"
 #include "engine/models.h"
 
 namespace korvel {
@@ -153,6 +154,7 @@ float SimulateExperiment(Tvrecica& work, const ParamVec& vector, SimBuffers& buf
   Tspcmf& exp = work.exp;
   const ProjectSettings& settings = work.settings;
   std::feclearexcept(FE_ALL_EXCEPT);
+  BeginEngineCall(buf.scratch);
 
   // 1. Write the vector back, clamping to the limits (upper first).
   int used = 0;
