@@ -102,6 +102,8 @@ void Unlink(Slice& slice, int g) {
   if (slice.LastLive == g) slice.LastLive = group.Prev;
 }
 
+}  // namespace
+
 void MakeGroups(AnalysisState& state, Slice& slice) {
   const int n = state.PointCount;
   for (int m = 1; m <= n; ++m) slice.Order[m] = m;
@@ -218,7 +220,6 @@ void MergeGroups(AnalysisState& state, Slice& slice) {
   }
 }
 
-}  // namespace
 
 double ClusterDistance(const AnalysisState& state, int a, int b) {
   const int dims = state.DimCount();

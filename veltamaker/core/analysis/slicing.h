@@ -12,6 +12,15 @@ namespace velta {
 
 void Slicing(AnalysisState& state);
 
+// The steps of Slicing for one slice after its clustering (exposed for
+// tests): the groups of two or more points with equal labels, their
+// statistics with the trash rule (under 1 % of KeptShareSum), and the
+// merging of groups whose means lie closer than their summed deviations
+// (chi of the mean differences below DimCount).
+void MakeGroups(AnalysisState& state, Slice& slice);
+void GroupStatistics(AnalysisState& state, Slice& slice);
+void MergeGroups(AnalysisState& state, Slice& slice);
+
 // The clustering distance of points a and b: the root mean square of their
 // separation over the dimensions in units of AxisRange x ActiveSigma,
 // divided by the spread factors of both (from weight and density).
