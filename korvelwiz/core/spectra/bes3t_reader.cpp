@@ -114,6 +114,7 @@ std::vector<double> ReadNumbers(const std::string& path, std::size_t count, Bina
 }  // namespace
 
 SpectralValues ReadBes3tFile(const std::string& path) {
+  if (!spectra_detail::FileExists(path)) spectra_detail::ReadBytes(path);  // the open error
   const std::string dsc = spectra_detail::FindCompanion(path, "DSC");
   if (dsc.empty())
     throw SpectrumError(Where(path) + "the descriptor (.DSC) of the pair is missing");
