@@ -329,6 +329,8 @@ TEST_F(MtpReader, BadInputNamesFileAndLineAndLeavesTheProjectUntouched) {
     int line;              // 1-based line the message must name
     const char* expected;  // part of the message
   };
+  BlockSpec bad_sign = OneIso("bad.dat");
+  bad_sign.spectra[1] = "3350.000 100.00 +-9.4 0.000";
   BlockSpec bad_number = OneIso("bad.dat");
   bad_number.spectra[1] = "3350.000 1OO.00 9.40000 0.000";
   BlockSpec six_spectra = OneIso("bad.dat");
@@ -355,6 +357,7 @@ TEST_F(MtpReader, BadInputNamesFileAndLineAndLeavesTheProjectUntouched) {
 
   const Case cases[] = {
       {"bad number", with_block(bad_number), block_start + 5, "found \"1OO.00\""},
+      {"bad sign", with_block(bad_sign), block_start + 5, "found \"+-9.4\""},
       {"bad header number", noise, static_cast<int>(IndexOf(noise, "Noise:")) + 2, "noise amplitude"},
       {"six spectra", six, block_start + 3, "at most 5"},
       {"six domains", six_dom, block_start + 7, "at most 5"},

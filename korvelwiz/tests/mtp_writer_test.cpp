@@ -255,6 +255,9 @@ TEST_F(MtpWriter, BlockLinesCarryTheFormatsOfEachField) {
       "",
   };
   EXPECT_EQ(block, expected);
+  // A spectrum whose noise was never measured shows S/N 0.
+  e.Spectra[2].NoiseWeight = 0;
+  EXPECT_NE(ProjectFileText(*p).find("\r\n12.346 (S/N= 45,  0)\r\n"), std::string::npos);
   EXPECT_DOUBLE_EQ(iso.Values[0], 0.0);  // the project itself keeps its conditional weights only
 }
 

@@ -24,6 +24,12 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// from_chars takes no leading "+"; one is allowed, but only before digits.
+std::string_view WithoutPlus(std::string_view token) {
+  if (token.size() >= 2 && token[0] == '+' && token[1] != '+' && token[1] != '-') token.remove_prefix(1);
+  return token;
+}
+
 std::string Quoted(std::string_view token) { return "\"" + std::string(token) + "\""; }
 
 }  // namespace
@@ -127,8 +133,7 @@ double MtpCursor::ReadReal(std::string_view what) {
       break;
     }
   }
-  std::string_view body = token;
-  if (!body.empty() && body.front() == '+') body.remove_prefix(1);
+  const std::string_view body = WithoutPlus(token);
   double value = 0;
   const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
   if (!digits || ec != std::errc() || end != body.data() + body.size() || !std::isfinite(value))
@@ -138,8 +143,7 @@ double MtpCursor::ReadReal(std::string_view what) {
 
 std::int32_t MtpCursor::ReadInt(std::string_view what) {
   const std::string_view token = NextToken(what);
-  std::string_view body = token;
-  if (!body.empty() && body.front() == '+') body.remove_prefix(1);
+  const std::string_view body = WithoutPlus(token);
   std::int32_t value = 0;
   const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
   if (body.empty() || ec != std::errc() || end != body.data() + body.size())
