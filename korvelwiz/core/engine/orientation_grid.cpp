@@ -111,7 +111,7 @@ RestrictedGridSize AccumulateRestrictedGrid(const Sym3& G2, const Sym3& T, Azimu
   // Sub-cell fractions (7 - 2Z)/6 for Z = 1..3: nearest the first corner first.
   // Sub-cell (Z, K) takes its weight's polar angle from Z, while its fields
   // are interpolated with Z along the azimuth and K across the rows; the
-  // histograms of stored fits depend on this pairing, so it is kept.
+  // pairing is the one established fits were made with, so it is kept.
   constexpr double kFrac[3] = {5.0 / 6.0, 3.0 / 6.0, 1.0 / 6.0};
   const int Nt = size.n_theta;
   const double base_weight = 2.0 * kPi * std::cos(kPi / (4.0 * Nt));
