@@ -40,7 +40,9 @@ TEST_F(ExampleSession, OpeningShowsEveryExperimentAndSortsByFitness) {
   EXPECT_EQ(p.CurrentExperiment, 1);
   for (int i = 1; i <= 4; ++i) {
     const Tspcmf& e = p.Experiment(i);
-    if (i > 1) EXPECT_LE(p.Experiment(i - 1).Fitness, e.Fitness);
+    if (i > 1) {
+      EXPECT_LE(p.Experiment(i - 1).Fitness, e.Fitness);
+    }
     for (int s = 1; s <= e.SpectrumCount; ++s) {
       const Tspcsf& sp = e.Spectra[s];
       EXPECT_GT(sp.NoiseWeight, 0.0);
