@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "spectra/load_spectrum.h"
 #include "spectra/spectral_values.h"
 #include "spectra/spectrum_info.h"
@@ -76,6 +77,31 @@ TEST(RealSpectrometerFiles, LoadIntoTheEngineBuffersWithTheirAxes) {
     // The absorption lies inside the sweep, away from its ends.
     EXPECT_GT(s.IntegralPeak, 100) << j;
     EXPECT_LT(s.IntegralPeak, 924) << j;
+  }
+}
+
+TEST(RealSpectrometerFiles, SimulateWithTheirRecordedConditions) {
+  for (const char* name : {"BDPA-1DFieldSweep.DTA", "EMX-winEPR.spc"}) {
+    const SpectrumInfo info = DescribeSpectralFile(kBruker + name);
+    Tvrecica work = korvel::testing::OneIsoExperiment();
+    Tspcsf& sp = work.exp.Spectra[1];
+    sp.FileName = name;
+    sp.CenterField = *info.center_field;
+    sp.Sweep = *info.sweep;
+    sp.Frequency = *info.frequency;
+    // An isotropic radical with its line at the center field: g such that
+    // the free-electron field 356.82423 nu (g = 2.0023) moves there.
+    const double g = 356.82423 * sp.Frequency * 2.0023 / sp.CenterField;
+    work.settings.gxx = work.settings.gyy = work.settings.gzz = g;
+    work.settings.Axx = work.settings.Ayy = work.settings.Azz = 0.3;
+    auto buf = MakeSimBuffers();
+    LoadSpectrum(work, 1, *buf, kBruker);
+    ParamVec v{};
+    CollectParamVector(work.exp, v);
+    const float fitness = SimulateExperiment(work, v, *buf);
+    const float failure = static_cast<float>(100 / work.exp.Spectra[1].NoiseWeight);
+    EXPECT_TRUE(std::isfinite(fitness)) << name;
+    EXPECT_LT(fitness, failure) << name;
   }
 }
 
