@@ -1,6 +1,5 @@
 #include "wc/weight_correction.h"
 
-#include <unistd.h>
 
 #include <filesystem>
 
