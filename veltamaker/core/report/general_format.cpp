@@ -24,18 +24,28 @@ std::string GeneralFormat(double value, int digits) {
 
   std::string text = value < 0 ? "-" : "";
   if (exponent >= digits || std::fabs(value) < 1e-5) {
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about
+    // short literals joined with + at -O3.
     text += mantissa[0];
-    if (mantissa.size() > 1) text += "." + mantissa.substr(1);
-    text += "E" + std::to_string(exponent);
+    if (mantissa.size() > 1) {
+      text += '.';
+      text.append(mantissa, 1);
+    }
+    text += 'E';
+    text += std::to_string(exponent);
   } else if (exponent >= 0) {
     const auto int_digits = static_cast<std::size_t>(exponent) + 1;
     if (mantissa.size() <= int_digits) {
       text += mantissa + std::string(int_digits - mantissa.size(), '0');
     } else {
-      text += mantissa.substr(0, int_digits) + "." + mantissa.substr(int_digits);
+      text.append(mantissa, 0, int_digits);
+      text += '.';
+      text.append(mantissa, int_digits);
     }
   } else {
-    text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
+    text += "0.";
+    text.append(static_cast<std::size_t>(-exponent - 1), '0');
+    text += mantissa;
   }
   return text;
 }

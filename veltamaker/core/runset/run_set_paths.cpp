@@ -47,7 +47,12 @@ std::string ProjectDirOf(const std::string& folder) {
 }
 
 std::string FileCountSuffix(int run_file_count) {
-  return run_file_count > 0 ? "_" + std::to_string(run_file_count) : std::string();
+  std::string suffix;
+  if (run_file_count > 0) {
+    suffix = '_';
+    suffix += std::to_string(run_file_count);
+  }
+  return suffix;
 }
 
 std::string BestFileName(int run_file_count) {
