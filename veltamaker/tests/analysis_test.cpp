@@ -42,6 +42,28 @@ TEST(BrightColour, MapsTheMiddleOfEveryAxisTo191) {
   EXPECT_EQ(BrightColour(state->Points[1], 1) & 0xFFu, 1u);  // Round(255 - (255/16)^2)
 }
 
+TEST(BuildPoints, RefusesMoreThanThreeThousandPoints) {
+  RecordBatch batch;
+  batch.Reset();
+  for (int i = 0; i < 601; ++i) {
+    SolutionRecord r;
+    r.Fitness = 1.0f + 0.001f * static_cast<float>(i);
+    r.DomainCount = 5;
+    for (int j = 1; j <= 5; ++j) r.Domains[j].TypeCode = 2;
+    batch.Records.push_back(r);
+  }
+  SortBatch(batch);
+  auto state = std::make_unique<AnalysisState>();
+  Notes notes;
+  BuildPoints(*state, batch, notes, 600);
+  EXPECT_EQ(state->PointCount, 3000);
+  EXPECT_THROW(BuildPoints(*state, batch, notes, 601), VeltaError);
+  BuildPoints(*state, batch, notes);  // the usual 200 solutions
+  EXPECT_EQ(state->PointCount, 1000);
+  EXPECT_EQ(state->Points[1000].DomainNumber, 5);
+  EXPECT_TRUE(notes.empty());
+}
+
 struct SnCase {
   int sn;
   double factor;

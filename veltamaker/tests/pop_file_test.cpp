@@ -204,6 +204,22 @@ TEST(SameRecordFull, IsFalseForNoSecondRecord) {
   EXPECT_FALSE(SameRecordFull(batch, 1, 0));
 }
 
+TEST(PopulationFile, RefusesTheRecordBeyondTheBatchCapacity) {
+  std::string text;
+  text.reserve(61000u * 40u);
+  for (int i = 0; i <= kMaxRecords; ++i) text += "1.5 1 mem " + std::to_string(i) + " 1 1 1 0 1\n";
+  RecordBatch batch;
+  batch.Reset();
+  try {
+    ReadPopulationText(batch, text, "big.pop");
+    FAIL();
+  } catch (const VeltaError& e) {
+    EXPECT_NE(std::string(e.what()).find("big.pop, line 60001: a run set holds at most 60000 records"),
+              std::string::npos) << e.what();
+  }
+  EXPECT_EQ(batch.RecordCount(), 0);
+}
+
 TEST(PopulationFile, ReportsAMissingFile) {
   RecordBatch batch;
   batch.Reset();
