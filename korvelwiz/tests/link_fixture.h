@@ -3,9 +3,11 @@
 // experiments with distinct settings, spectra and domains, and a stand-in
 // for "show experiment" that fills ExpRaw with known values instead of
 // loading files.
+#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "link/link_messages.h"
 #include "project/weights.h"
 #include "session/session.h"
 
@@ -127,6 +129,28 @@ inline std::unique_ptr<Session> MakeLinkSession(int count = 3) {
     ForceLastWeightSwitchOff(e);
   }
   return s;
+}
+
+// An optimized-parameters message as a remote optimizer sends it back: the
+// 3-digit index, items 1..10 of the parameters message of `work`, one
+// skipped field and the GroupNumber.
+inline std::string OptimizedMessage(const Tvrecica& work, int index, int group_number) {
+  std::string msg = ParametersMessage(work, index, 999, kDomainTypeCount);
+  // Drop the tag and the trailing "GroupNumber;FitnessType".
+  msg.erase(0, 7);
+  msg.erase(msg.rfind(';'));
+  msg.erase(msg.rfind(';') + 1);
+  char head[8];
+  std::snprintf(head, sizeof head, "%03d", index);
+  return head + msg + "0.5;" + std::to_string(group_number);
+}
+
+// The same for experiment `index` of a project with domain 1's slot 2 (tc
+// for iso) set to `tc`.
+inline std::string OptimizedMessage(const Project& p, int index, double tc, int group_number) {
+  Tvrecica w = WorkingCopy(p, index);
+  w.exp.Domains[1].Values[2] = tc;
+  return OptimizedMessage(w, index, group_number);
 }
 
 }  // namespace korvel::link_test

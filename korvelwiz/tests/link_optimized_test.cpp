@@ -11,20 +11,6 @@ using namespace korvel::link_test;
 
 namespace {
 
-// An optimized-parameters message as a remote optimizer sends it: the
-// 3-digit index, items 1..10 of the parameters message of `work`, one
-// skipped field and the GroupNumber.
-std::string OptimizedMessage(const Tvrecica& work, int index, int group_number) {
-  std::string msg = ParametersMessage(work, index, 99, kDomainTypeCount);
-  // Drop the tag and the trailing "GroupNumber;FitnessType".
-  msg.erase(0, 7);
-  msg.erase(msg.rfind(';'));
-  msg.erase(msg.rfind(';') + 1);
-  char head[4];
-  std::snprintf(head, sizeof head, "%03d", index);
-  return head + msg + "0.5;" + std::to_string(group_number);
-}
-
 // Replaces field `number` (1-based, after the index) of a message.
 std::string WithField(std::string msg, int number, const std::string& text) {
   std::size_t start = 3;

@@ -48,16 +48,8 @@ class LinkServiceTest : public ::testing::Test {
     return SpectraMessage(i, echoed, m, *session_->buffers);
   }
 
-  std::string Optimized(int index, double tc, int group) {
-    Tvrecica w = WorkingCopy(session_->project, index);
-    w.exp.Domains[1].Values[2] = tc;
-    std::string msg = ParametersMessage(w, index, 99, kDomainTypeCount);
-    msg.erase(0, 7);
-    msg.erase(msg.rfind(';'));
-    msg.erase(msg.rfind(';') + 1);
-    char head[4];
-    std::snprintf(head, sizeof head, "%03d", index);
-    return head + msg + "0;" + std::to_string(group);
+  std::string Optimized(int index, double tc, int group) const {
+    return OptimizedMessage(session_->project, index, tc, group);
   }
 
   int count_ = 5;
