@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <ostream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -30,7 +31,7 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-nlohmann::json EntryJson(const AnalysisState& state, const SolutionEntry& entry) {
+nlohmann::json EntryJson(const AnalysisState& state, const SolutionEntry& entry, bool corrected = false) {
   const SliceGroup& group = GroupOf(state, entry);
   nlohmann::json mean = nlohmann::json::array();
   nlohmann::json deviation = nlohmann::json::array();
@@ -38,8 +39,35 @@ nlohmann::json EntryJson(const AnalysisState& state, const SolutionEntry& entry)
     mean.push_back(group.Mean[k]);
     deviation.push_back(group.Deviation[k]);
   }
-  return {{"slice", entry.Slice}, {"weight", group.Weight}, {"label", entry.Label},
-          {"mean", mean}, {"deviation", deviation}};
+  nlohmann::json j = {{"slice", entry.Slice}, {"weight", group.Weight}, {"label", entry.Label},
+                      {"mean", mean}, {"deviation", deviation}};
+  if (corrected && entry.Slice == 1) j["corrected_weight"] = group.CorrectedWeight;
+  return j;
+}
+
+const char* PhaseName(WcPhase phase) {
+  switch (phase) {
+    case WcPhase::Waiting: return "waiting";
+    case WcPhase::Finished: return "finished";
+    case WcPhase::Failed: return "failed";
+    default: return "not started";
+  }
+}
+
+// Waits for the engine with the 1000 ms tick of the window's timer, showing
+// the elapsed seconds on a terminal; gives up past `limit_seconds`.
+void WaitForCorrection(Session& session, WeightCorrection& wc, int limit_seconds, bool progress, std::ostream& err) {
+  const auto start = std::chrono::steady_clock::now();
+  for (int tick = 1;; ++tick) {
+    std::this_thread::sleep_until(start + std::chrono::milliseconds(tick * kWcPollIntervalMs));
+    if (PollWeightCorrection(session, wc) != WcPhase::Waiting) break;
+    if (wc.ElapsedMs >= limit_seconds * 1000) {
+      AbandonWeightCorrection(session, wc, limit_seconds);
+      break;
+    }
+    if (progress) err << "\r\033[KWeight correction with korvelBBW: " << wc.ElapsedMs / 1000 << " s" << std::flush;
+  }
+  if (progress) err << "\r\033[K" << std::flush;
 }
 
 }  // namespace
@@ -59,7 +87,7 @@ std::string Latin1ToUtf8(const std::string& text) {
   return utf8;
 }
 
-std::string SessionJson(const Session& session) {
+std::string SessionJson(const Session& session, const WeightCorrection* wc) {
   const AnalysisState& state = *session.State;
   nlohmann::json j;
   j["class"] = state.Class;
@@ -75,7 +103,7 @@ std::string SessionJson(const Session& session) {
   j["slice_thresholds"] = thresholds;
   nlohmann::json solutions = nlohmann::json::array();
   for (int e = 1; e <= state.CondensedSolutions.Count; ++e)
-    solutions.push_back(EntryJson(state, state.CondensedSolutions.Entries[e]));
+    solutions.push_back(EntryJson(state, state.CondensedSolutions.Entries[e], wc && wc->Phase == WcPhase::Finished));
   j["solutions"] = solutions;
   nlohmann::json trash = nlohmann::json::array();
   for (int e = 1; e <= state.Trash.Count; ++e) trash.push_back(EntryJson(state, state.Trash.Entries[e]));
@@ -91,6 +119,18 @@ std::string SessionJson(const Session& session) {
   nlohmann::json report = nlohmann::json::array();
   for (const std::string& line : session.Memo) report.push_back(Latin1ToUtf8(line));
   j["report"] = report;
+  if (wc) {
+    nlohmann::json w = {{"status", PhaseName(wc->Phase)}};
+    if (wc->Phase != WcPhase::Idle) {
+      w["project"] = wc->Paths.WcMtpPath;
+      w["result"] = wc->Paths.WcResultPath;
+      w["log"] = wc->LogPath;
+      w["seconds"] = wc->ElapsedMs / 1000;
+    }
+    if (wc->Phase == WcPhase::Finished) w["fitness"] = wc->FitnessAfter;
+    if (wc->Phase == WcPhase::Failed) w["failure"] = Latin1ToUtf8(wc->Failure);
+    j["wc"] = w;
+  }
   return j.dump(2);
 }
 
@@ -106,16 +146,47 @@ int RunBatch(const BatchOptions& options, const std::string& program_dir, std::o
     LoadAndAnalyse(session, options.run_file, ini, notes);
     if (progress) err << "\r\033[K" << std::flush;
     for (const std::string& note : notes) err << "Note: " << note << "\n";
-    // The weight correction is not part of this front end yet: the report
-    // is saved as with "Automatic WC" off.
+    int status = 0;
+    WeightCorrection wc;
+    const bool automatic_wc = !options.no_wc && (!ini || !ini->AutomaticWc || *ini->AutomaticWc);
+    if (automatic_wc) {
+      // An engine named on the command line is what the window's open
+      // dialog would give: it becomes the remembered path.
+      if (!options.engine.empty()) RememberEnginePath(ini_path, options.engine);
+      const std::string remembered = ini && ini->EnginePath ? *ini->EnginePath : std::string();
+      const std::string engine = FindEngine(session.Batch->ProjectDir, remembered, options.engine);
+      Notes wc_notes;
+      bool started = false;
+      try {
+        started = StartWeightCorrection(session, wc, engine, wc_notes);
+      } catch (const std::exception& e) {
+        // The analysis stands; the report says why the correction could not run.
+        wc.Phase = WcPhase::Failed;
+        wc.Failure = e.what();
+        session.Memo.push_back("Weight correction failed: " + wc.Failure);
+        err << "veltamaker: " << Latin1ToUtf8(wc.Failure) << "\n";
+        status = kWcNotFinished;
+      }
+      if (started) {
+        err << "Weight correction has started with korvelBBW... (" << wc.CommandLine << ")\n";
+        WaitForCorrection(session, wc, options.wc_timeout, progress, err);
+        if (wc.Phase == WcPhase::Finished) {
+          err << "*** Weights has been corrected (" << wc.ElapsedMs / 1000 << ") sec ***\n";
+        } else {
+          err << "veltamaker: " << Latin1ToUtf8(wc.Failure) << "\n";
+          status = kWcNotFinished;
+        }
+      }
+      for (const std::string& note : wc_notes) err << "Note: " << note << "\n";
+    }
     const std::string path = SaveReport(session, Timestamp());
     if (options.json) {
-      out << SessionJson(session) << "\n";
+      out << SessionJson(session, &wc) << "\n";
     } else {
       for (const std::string& line : session.Memo) out << Latin1ToUtf8(line) << "\n";
     }
     err << "*** VELTA Analysis was saved to " << path << " ***\n";
-    return 0;
+    return status;
   } catch (const VeltaError& e) {
     if (progress) err << "\r\033[K";
     err << "veltamaker: " << Latin1ToUtf8(e.what()) << "\n";

@@ -15,6 +15,11 @@ int main(int argc, char** argv) {
   cli.add_option("--ini", options.ini_path, "Settings file to read instead of VeltaMaker.ini");
   cli.add_flag("--json", options.json, "Print one JSON object instead of the report");
   cli.add_flag("--no-wc", options.no_wc, "Skip the weight correction");
+  cli.add_option("--engine", options.engine, "The korvelBBW engine of the weight correction (remembered)")
+      ->check(CLI::ExistingFile);
+  cli.add_option("--wc-timeout", options.wc_timeout, "Seconds to wait for the weight correction")
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
   CLI11_PARSE(cli, argc, argv);
   if (options.run_file.empty()) {
     std::cerr << "veltamaker: the analysis window is not part of this build; use --batch RUNFILE.pop\n";
