@@ -83,7 +83,8 @@ int ServeMain(int argc, char** argv) {
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return cli.exit(e);
+    // Help is a success; every other argument problem is status 2.
+    return cli.exit(e) == 0 ? 0 : 2;
   }
 
   LinkOptions options;
