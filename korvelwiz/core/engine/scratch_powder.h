@@ -21,6 +21,9 @@ struct PowderScratch {
   // (index 0, 1, 2 = m +1, 0, -1), bins 1..1024, and its line table.
   std::array<common::OneBased<double, 1024>, 3> histogram{};
   std::array<LineTable, 3> lines{};
+  // The line's derivative over offsets -N..N, antisymmetric, with three
+  // zeros on either side (offset d at kernel[d + N + 3]).
+  std::array<double, 2 * 1024 + 1 + 6> kernel{};
 
   // lle: absorption at every point; failed[l] marks a point whose system
   // was singular (it contributes nothing).
