@@ -217,3 +217,30 @@ TEST_F(OptimizedParameters, ANewTypeAndDomainCountChangeTheFieldsThatFollow) {
                        r.work.exp.Domains[3].Values[0],
                    1.0);
 }
+
+TEST_F(OptimizedParameters, DamagedMessagesNeverTakeEffectHalfWay) {
+  const std::string msg = OptimizedMessage(optimized_, 2, 2);
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 300; ++round) {
+    std::string damaged = msg;
+    for (int k = 0; k < 1 + round % 3; ++k) {
+      const std::size_t at = next() % damaged.size();
+      if (round % 2)
+        damaged[at] = static_cast<char>(next() % 256);
+      else
+        damaged.erase(at, 1 + next() % 20);
+    }
+    const OptimizedParse r = Parse(damaged, round % 4 != 0);
+    if (r.status == OptimizedStatus::kComplete) {
+      // Whatever was taken is a valid experiment.
+      EXPECT_GE(r.work.exp.SpectrumCount, 1);
+      EXPECT_LE(r.work.exp.SpectrumCount, kMaxSpectra);
+      EXPECT_GE(r.work.exp.DomainCount, 1);
+      EXPECT_LE(r.work.exp.DomainCount, kMaxDomains);
+      EXPECT_LE(r.length, damaged.size());
+    } else if (r.status == OptimizedStatus::kMalformed) {
+      EXPECT_FALSE(r.problem.empty());
+    }
+  }
+}
