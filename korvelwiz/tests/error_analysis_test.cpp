@@ -145,18 +145,28 @@ TEST_F(ErrorAnalysisTest, NinetyFivePercentErrorsAreAbout1Point89TimesTheSeventy
 TEST_F(ErrorAnalysisTest, ASingularMatrixFallsBackToTheStepsAndWritesTheDiagnostic) {
   // pa and pg pinned by equal limits: stepping them changes nothing, so
   // both get the same constant derivative and the matrix is singular.
-  Tvrecica work = IsoFitExperiment();
-  MakeExperimentalSpectra(work, *buf);
-  testing::SetLimits(work.settings, kIso, 3, 1.0, 1.0, 0.001);
-  testing::SetLimits(work.settings, kIso, 4, 1.0, 1.0, 0.001);
-  SwitchOn(work, 1, {4, 5});
-  EXPECT_FALSE(ErrorAnalysis(work, *buf, *ws));
-  const double step_error = 0.001 * std::sqrt(ConfidenceQuantile(0, 2));
-  EXPECT_NEAR(work.exp.Domains[1].Errors[4], step_error, 1e-15);
-  EXPECT_NEAR(work.exp.Domains[1].Errors[5], step_error, 1e-15);
-  const auto lines = common::ReadTextLines(GaussJDiagnosticPath((dir / "project.mtp").string()));
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "Singular matrix detected during GaussJ in STDCalc calculation");
+  // Depending on the noise weight the elimination meets an exact zero
+  // pivot or one of rounding noise; both must fail.
+  for (const double noise_weight : {1e-4, 1.234e-4, 7.7e-5, 3.3e-4}) {
+    Tvrecica work = IsoFitExperiment();
+    MakeExperimentalSpectra(work, *buf);
+    work.exp.Spectra[1].NoiseWeight = noise_weight;
+    work.settings.ErrorFlag1 = true;
+    testing::SetLimits(work.settings, kIso, 3, 1.0, 1.0, 0.001);
+    testing::SetLimits(work.settings, kIso, 4, 1.0, 1.0, 0.001);
+    SwitchOn(work, 1, {4, 5});
+    const std::string diagnostic = GaussJDiagnosticPath((dir / "project.mtp").string());
+    fs::remove(diagnostic);
+    EXPECT_FALSE(ErrorAnalysis(work, *buf, *ws)) << noise_weight;
+    EXPECT_FALSE(ws->second_pass);
+    const double step_error = 0.001 * std::sqrt(ConfidenceQuantile(0, 2));
+    EXPECT_NEAR(work.exp.Domains[1].Errors[4], step_error, 1e-15);
+    EXPECT_NEAR(work.exp.Domains[1].Errors[5], step_error, 1e-15);
+    ASSERT_TRUE(fs::exists(diagnostic)) << noise_weight;
+    const auto lines = common::ReadTextLines(diagnostic);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Singular matrix detected during GaussJ in STDCalc calculation");
+  }
 }
 
 TEST_F(ErrorAnalysisTest, AZeroGridStepMakesTheMatrixSingularWithoutNotANumber) {

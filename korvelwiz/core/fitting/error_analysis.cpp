@@ -23,18 +23,45 @@ std::size_t DerivIndex(int i, int s, int l) {
          static_cast<std::size_t>(l - 1);
 }
 
-// Inverts the leading np x np block of `a` in place and scales it by q into
-// `cov`; on a singular matrix (or an inverse whose diagonal is not a finite
-// non-negative variance, which only rounding of a nearly singular matrix
-// produces) `cov` takes the step products h_i h_j q instead.
-bool Covariance(Matrix& a, int np, FixedMatrix<kMaxFitParams, 1>& rhs, const double* h, double q,
-                Matrix& cov) {
-  bool ok = GaussJordan(a, np, rhs, 0);
-  if (ok)
-    for (int i = 1; i <= np; ++i)
-      if (!(a(i, i) >= 0) || !std::isfinite(a(i, i))) ok = false;
+// Largest deviation of alpha * inverse from the identity: some cond * 1e-16
+// for a matrix that can be inverted, order 1 for one that is singular but
+// for rounding (whose "inverse" is rounding noise of enormous entries).
+double InverseResidual(const Matrix& alpha, const Matrix& inverse, int np) {
+  double worst = 0;
   for (int i = 1; i <= np; ++i)
-    for (int j = 1; j <= np; ++j) cov(i, j) = ok ? a(i, j) * q : h[i] * h[j] * q;
+    for (int j = 1; j <= np; ++j) {
+      double sum = 0;
+      for (int k = 1; k <= np; ++k) sum += alpha(i, k) * inverse(k, j);
+      const double r = std::fabs(sum - (i == j ? 1.0 : 0.0));
+      if (!(r <= worst)) worst = r;  // a NaN counts as the worst
+    }
+  return worst;
+}
+
+// Beyond this residual the inverse is rounding noise, not a covariance.
+constexpr double kMaxInverseResidual = 1e-6;
+
+// Inverts the leading np x np block of `alpha` (indices mapped through
+// `index`, 1-based) into `cov` scaled by q. A zero pivot fails in the
+// solver, which writes its diagnostic. A matrix that is singular but for
+// rounding passes the solver with an inverse of rounding noise (errors of
+// 1e8 and more); it is caught by the residual of alpha * inverse, or by a
+// diagonal that is not a finite non-negative variance, and treated the
+// same way, with the diagnostic of the curvature matrix written here. On
+// failure `cov` takes the step products h_i h_j q.
+bool Covariance(const Matrix& alpha, const int* index, int np, FixedMatrix<kMaxFitParams, 1>& rhs,
+                const double* h, double q, Matrix& cov, Matrix& scratch) {
+  for (int a = 1; a <= np; ++a)
+    for (int b = 1; b <= np; ++b) cov(a, b) = scratch(a, b) = alpha(index[a], index[b]);
+  bool ok = GaussJordan(cov, np, rhs, 0);
+  if (ok) {
+    for (int i = 1; i <= np; ++i)
+      if (!(cov(i, i) >= 0) || !std::isfinite(cov(i, i))) ok = false;
+    if (ok && !(InverseResidual(scratch, cov, np) <= kMaxInverseResidual)) ok = false;
+    if (!ok) WriteGaussJDiagnostic(GaussJDiagnosticText(scratch, np));
+  }
+  for (int i = 1; i <= np; ++i)
+    for (int j = 1; j <= np; ++j) cov(i, j) = ok ? cov(i, j) * q : h[i] * h[j] * q;
   return ok;
 }
 
@@ -181,15 +208,16 @@ bool ErrorAnalysis(Tvrecica& work, SimBuffers& buf, ErrorWorkspace& ws, FitProgr
       ws.alpha_copy(i, j) = ws.alpha_copy(j, i) = sum;
     }
 
-  Matrix& cov = ws.alpha;  // inverted in place, then holds the covariance
+  Matrix& cov = ws.alpha;  // the inverse, then the covariance
   auto error_of = [&](int i) -> double& {
     const ErrorParam& p = ws.param(i);
     return exp.Domains[static_cast<std::size_t>(p.domain)].Errors[static_cast<std::size_t>(p.row)];
   };
   if (np > 0) {
-    for (int i = 1; i <= np; ++i)
-      for (int j = 1; j <= np; ++j) cov(i, j) = ws.alpha_copy(i, j);
-    ws.success = Covariance(cov, np, ws.rhs, h, ConfidenceQuantile(settings.ErrorMethod, np), cov);
+    int all[kMaxFitParams + 1] = {};
+    for (int i = 1; i <= np; ++i) all[i] = i;
+    ws.success = Covariance(ws.alpha_copy, all, np, ws.rhs, h, ConfidenceQuantile(settings.ErrorMethod, np), cov,
+                            ws.scratch);
     for (int i = 1; i <= np; ++i) {
       error_of(i) = std::sqrt(cov(i, i));
       for (int j = 1; j <= np; ++j) ws.correlation(i, j) = Correlation(cov, i, j);
@@ -219,9 +247,8 @@ bool ErrorAnalysis(Tvrecica& work, SimBuffers& buf, ErrorWorkspace& ws, FitProgr
         for (int j = 1; j <= np; ++j) ws.correlation(i, j) = 0.0;
       }
       if (kept > 0) {
-        for (int a = 1; a <= kept; ++a)
-          for (int b = 1; b <= kept; ++b) cov(a, b) = ws.alpha_copy(index[a], index[b]);
-        ws.success = Covariance(cov, kept, ws.rhs, hk, ConfidenceQuantile(settings.ErrorMethod, kept), cov);
+        ws.success = Covariance(ws.alpha_copy, index, kept, ws.rhs, hk,
+                                ConfidenceQuantile(settings.ErrorMethod, kept), cov, ws.scratch);
         for (int a = 1; a <= kept; ++a) {
           error_of(index[a]) = std::sqrt(cov(a, a));
           for (int b = 1; b <= kept; ++b) ws.correlation(index[a], index[b]) = Correlation(cov, a, b);

@@ -42,7 +42,7 @@ struct ErrorWorkspace {
   // Derivatives D_i(s, l), parameter-major: [(i-1)][(s-1)][(l-1)].
   std::array<double, static_cast<std::size_t>(kMaxFitParams) * kMaxSpectra * kPoints> derivatives{};
   OneBased<Spectrum1024, kMaxSpectra> base{};
-  FixedMatrix<kMaxFitParams, kMaxFitParams> alpha{}, alpha_copy{};
+  FixedMatrix<kMaxFitParams, kMaxFitParams> alpha{}, alpha_copy{}, scratch{};
   FixedMatrix<kMaxFitParams, 1> rhs{};
   ParamVec vector{};
 
@@ -65,7 +65,9 @@ std::unique_ptr<ErrorWorkspace> MakeErrorWorkspace();
 // the buffers and Fitness match them. Returns true when the last matrix
 // inversion succeeded (and when there was nothing to invert); on a singular
 // matrix the errors come from the steps, the solver's diagnostic file is
-// written beside GaussJProjectFile() and false is returned. `progress`
+// written beside GaussJProjectFile() and false is returned. A matrix that
+// is singular but for rounding counts as singular: its inverse must
+// reproduce the identity to 1e-6 (max |alpha alpha^-1 - I|). `progress`
 // receives the simulations done so far and the base chi^2.
 // Throws FitCapacityError beyond 100 active parameters.
 bool ErrorAnalysis(Tvrecica& work, SimBuffers& buf, ErrorWorkspace& ws,
