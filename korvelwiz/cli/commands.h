@@ -10,6 +10,7 @@ void AddOpenCommand(CLI::App& app);
 void AddSynthCommand(CLI::App& app);
 void AddInfoCommand(CLI::App& app);
 void AddFitCommands(CLI::App& app);
+void AddServeCommand(CLI::App& app);
 
 // Exit status a callback asks for without an error message.
 struct ExitStatus {

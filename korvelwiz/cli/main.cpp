@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   korvel::cli::AddSynthCommand(app);
   korvel::cli::AddInfoCommand(app);
   korvel::cli::AddFitCommands(app);
+  korvel::cli::AddServeCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

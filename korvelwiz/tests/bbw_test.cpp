@@ -8,6 +8,7 @@
 #include "project/mtp_reader.h"
 #include "project/mtp_writer.h"
 #include "spectra/spectrum_writer.h"
+#include "temp_dir.h"
 
 namespace korvel {
 namespace {
@@ -47,7 +48,7 @@ TEST(BbwResultPath, ReplacesTheTrailingExtensionByTheNumber) {
 // spectrum, five mem domains with every parameter fixed but the weights.
 class BbwRunTest : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "korvel_bbw_test";
+  fs::path dir = korvel::testing::PrivateTempDir("korvel_bbw");
   std::string project_path = (dir / "proj_wc.mtp").string();
 
   static Domain Mem(double S) {

@@ -8,6 +8,7 @@
 #include "common/text_file.h"
 #include "fitting/local_optimization.h"
 #include "fitting_fixture.h"
+#include "temp_dir.h"
 
 namespace korvel {
 namespace {
@@ -89,7 +90,7 @@ class ErrorAnalysisTest : public ::testing::Test {
  protected:
   std::unique_ptr<SimBuffers> buf = MakeSimBuffers();
   std::unique_ptr<ErrorWorkspace> ws = MakeErrorWorkspace();
-  fs::path dir = fs::temp_directory_path() / "korvel_error_analysis_test";
+  fs::path dir = korvel::testing::PrivateTempDir("korvel_errors");
   void SetUp() override {
     fs::create_directories(dir);
     SetGaussJProjectFile((dir / "project.mtp").string());

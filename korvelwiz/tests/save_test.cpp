@@ -10,6 +10,7 @@
 #include "fitting_fixture.h"
 #include "spectra/spectrum_error.h"
 #include "spectra/spectrum_writer.h"
+#include "temp_dir.h"
 
 namespace korvel {
 namespace {
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 // makes its curvature matrix singular.
 class SaveTest : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "korvel_save_test";
+  fs::path dir = korvel::testing::PrivateTempDir("korvel_save");
   std::unique_ptr<Session> session = MakeSession();
 
   void SetUp() override {

@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Table, result files and a written project.
 "$korvel" open "$work/example.mtp" --results "$work/res" --write "$work/out.mtp" > "$work/table.txt"
 [ "$(grep -c iso "$work/table.txt")" -ge 3 ] || fail "table"
-[ "$(ls "$work/res" | wc -l)" -eq 4 ] || fail "result files"
+[ "$(ls "$work/res" | wc -l)" -eq 6 ] || fail "result files"
 [ "$(wc -l < "$work/res/iso1_iso1.dat")" -eq 1024 ] || fail "result lines"
 grep -q "Error calculation not successful" "$work/out.mtp" || fail "written project"
 # Re-opening the written project gives the same table.
@@ -36,4 +36,10 @@ if "$korvel" open "$work/example.mtp" --write "$work/never.mtp" 2> "$work/err.tx
 fi
 grep -q "trp1.spc" "$work/err.txt" || fail "message does not name the file"
 [ ! -e "$work/never.mtp" ] || fail "wrote a project after a failure"
+# korvel serve hands its arguments to korvel-serve beside korvel, where
+# that was built.
+if [ -x "$(dirname "$korvel")/korvel-serve" ]; then
+  "$korvel" serve --help | grep -q -- "--reply-host" || fail "serve --help"
+  if "$korvel" serve "$work/none.mtp" 2> /dev/null; then fail "serve of a missing project"; fi
+fi
 echo "korvel command line: all checks passed"
