@@ -61,6 +61,7 @@ awk '
   { print; prev = $0 }' "$work/pinned0.mtp" > "$work/pinned.mtp"
 grep -q "1.0000 1.0000 1.000000 1.000000" "$work/pinned.mtp" || fail "fixture limits"
 "$korvel" errors "$work/pinned.mtp" | grep -q "inversion failed" || fail "singular errors"
+[ -f "$work/pinne_Exc_GaussJ.txt" ] || fail "diagnostic beside the opened project"
 "$korvel" save "$work/pinned.mtp" "$work/pinned_saved.mtp" > "$work/save.txt"
 grep -q "error calculation successful for 0" "$work/save.txt" || fail "save report"
 [ "$(grep -c "Error calculation not successful" "$work/pinned_saved.mtp")" -eq 1 ] || fail "failure note"

@@ -70,7 +70,7 @@ bool GaussJordan(FixedMatrix<R, R>& a, int np, FixedMatrix<R, M>& b, int m);
 // "_Exc_GaussJ.txt" in the project's folder.
 
 // The project file name the diagnostic is placed by (MtpFileName). Empty
-// until set; the project reader and writer set it whenever MtpFileName
+// until set; opening and saving a project set it whenever MtpFileName
 // changes.
 void SetGaussJProjectFile(std::string_view mtp_file_name);
 const std::string& GaussJProjectFile();

@@ -6,6 +6,7 @@
 #include "common/text_file.h"
 #include "engine/align.h"
 #include "engine/simulate.h"
+#include "fitting/gauss_jordan.h"
 #include "project/mtp_reader.h"
 #include "spectra/load_spectrum.h"
 
@@ -82,6 +83,10 @@ void OpenProject(Session& session, const std::string& path, bool sort, ProgressF
 
   auto saved = std::make_unique<Project>(std::move(session.project));
   session.project = std::move(*fresh);
+  // A singular matrix met from now on (an exchange model while showing, the
+  // error analysis later) is reported beside this project.
+  const std::string gauss_place = GaussJProjectFile();
+  SetGaussJProjectFile(session.project.MtpFileName);
   try {
     const int count = session.project.ExperimentCount;
     for (int i = 1; i <= count; ++i) {
@@ -92,6 +97,7 @@ void OpenProject(Session& session, const std::string& path, bool sort, ProgressF
     if (count >= 1) ShowExperiment(session, 1);
   } catch (...) {
     session.project = std::move(*saved);
+    SetGaussJProjectFile(gauss_place);
     throw;
   }
 }
