@@ -57,14 +57,20 @@ TEST_F(ReferenceSearch, NotesAMissingReference) {
 
 TEST_F(ReferenceSearch, ReadsTheSignalToNoiseOfTheSpectrum) {
   const std::string path = folder_.Write("p.mtp", ReferenceMtp("proj.dat", " 1.234 (S/N= 45)"));
-  EXPECT_EQ(ReadSignalToNoise(path, "proj"), 45);
-  EXPECT_FALSE(ReadSignalToNoise(path, "other").has_value());
-  const std::string two = folder_.Write("q.mtp", ReferenceMtp("proj.dat", " 1.234 (S/N= 45, 30)"));
+  EXPECT_EQ(ReadSignalToNoise(path, "proj", notes_), 45);
+  EXPECT_FALSE(ReadSignalToNoise(path, "other", notes_).has_value());
+  EXPECT_TRUE(notes_.empty());
+  // A block of two spectra: the first value, with a note.
+  const std::string two = folder_.Write("q.mtp", ReferenceMtp("proj.dat", " 1.234 (S/N= 45, 38)"));
+  EXPECT_EQ(ReadSignalToNoise(two, "proj", notes_), 45);
+  ASSERT_EQ(notes_.size(), 1u);
+  EXPECT_NE(notes_[0].find("the first value, 45, is used"), std::string::npos) << notes_[0];
+  const std::string bad = folder_.Write("r.mtp", ReferenceMtp("proj.dat", " 1.234 (S/N= 45, x)"));
   try {
-    ReadSignalToNoise(two, "proj");
+    ReadSignalToNoise(bad, "proj", notes_);
     FAIL();
   } catch (const VeltaError& e) {
-    EXPECT_NE(std::string(e.what()).find("q.mtp, line 17"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("r.mtp, line 17"), std::string::npos) << e.what();
   }
 }
 

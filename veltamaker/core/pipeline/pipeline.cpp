@@ -102,7 +102,7 @@ void LoadAndAnalyse(Session& session, const std::string& path, const std::option
   ReferenceInfo reference = FindReference(batch->ProjectDir, batch->SpectrumStem, found);
   if (reference.ReferenceFound) {
     work.lines[2] = "MTP reference file:" + reference.ReferenceMtp;
-    if (const auto sn = ReadSignalToNoise(reference.ReferenceMtp, batch->SpectrumStem))
+    if (const auto sn = ReadSignalToNoise(reference.ReferenceMtp, batch->SpectrumStem, found))
       state.Settings.SignalToNoise = *sn;
     if (reference.SpectrumFound) work.lines[3] = "Spectrum file name: " + reference.SpectrumFileName;
   }

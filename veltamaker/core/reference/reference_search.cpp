@@ -98,7 +98,8 @@ ReferenceInfo FindReference(const std::string& project_dir, const std::string& s
   return info;
 }
 
-std::optional<int> ReadSignalToNoise(const std::string& reference_path, const std::string& stem) {
+std::optional<int> ReadSignalToNoise(const std::string& reference_path, const std::string& stem,
+                                     std::vector<std::string>& notes) {
   const std::vector<std::string> lines = common::ReadTextLines(reference_path);
   std::size_t i = 0;
   for (; i + 2 < lines.size(); ++i)
@@ -110,17 +111,31 @@ std::optional<int> ReadSignalToNoise(const std::string& reference_path, const st
   const std::string& line = lines[i + 1];
   const std::size_t eq = line.find('=');
   const std::size_t close = line.find(')');
-  std::string text = eq != std::string::npos && close != std::string::npos && close > eq
-                         ? line.substr(eq + 1, close - eq - 1)
-                         : std::string();
-  const std::size_t first = text.find_first_not_of(' ');
-  text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+  const std::string inside =
+      eq != std::string::npos && close != std::string::npos && close > eq ? line.substr(eq + 1, close - eq - 1)
+                                                                           : std::string();
+  // One value per spectrum of the block, separated by commas.
+  std::vector<int> values;
+  bool ok = !inside.empty();
+  for (std::size_t start = 0; ok && start <= inside.size();) {
+    const std::size_t comma = std::min(inside.find(',', start), inside.size());
+    std::string text = inside.substr(start, comma - start);
+    const std::size_t first = text.find_first_not_of(' ');
+    text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    ok = !text.empty() && ec == std::errc() && end == text.data() + text.size();
+    values.push_back(value);
+    start = comma + 1;
+  }
+  if (!ok)
     throw VeltaError(AtLine(reference_path, static_cast<int>(i + 2),
-                            "the signal-to-noise text \"" + text + "\" is not a single integer"));
-  return value;
+                            "the signal-to-noise text \"" + inside + "\" is not an integer"));
+  if (values.size() > 1)
+    notes.push_back("The spectrum block of " + reference_path + " holds " + std::to_string(values.size()) +
+                    " spectra (S/N=" + inside + "); the first value, " + std::to_string(values.front()) +
+                    ", is used");
+  return values.front();
 }
 
 }  // namespace velta

@@ -34,9 +34,11 @@ ReferenceInfo FindReference(const std::string& project_dir, const std::string& s
 // The S/N of the spectrum in the reference: after the "Spectrum
 // characteristics" line whose second following line contains the stem, the
 // line after the first "Hi2" line holds "fitness (S/N=45)"; the text between
-// its first "=" and first ")" is the integer. Empty when there is no such
-// block. Throws VeltaError naming the file and line when that text is not
-// a single integer (a block of several spectra writes several values).
-std::optional<int> ReadSignalToNoise(const std::string& reference_path, const std::string& stem);
+// its first "=" and first ")" is the integer. A block of several spectra
+// writes one value per spectrum ("45, 38"): the first is taken and a note
+// says so. Empty when there is no such block. Throws VeltaError naming the
+// file and line when the text is not an integer (or a list of them).
+std::optional<int> ReadSignalToNoise(const std::string& reference_path, const std::string& stem,
+                                     std::vector<std::string>& notes);
 
 }  // namespace velta
