@@ -53,11 +53,11 @@ class OrderingModels : public ::testing::Test {
     exp.DomainCount = 1;
   }
 
-  SpectrumConstants Spec() const { return MakeSpectrumConstants(exp, 1); }
+  SpectrumConstants Constants() const { return MakeSpectrumConstants(exp, 1); }
 
   Spectrum1024 Draw(const Domain& d) {
     const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = Spec();
+    const SpectrumConstants sc = Constants();
     Spectrum1024 out{};
     std::feclearexcept(FE_ALL_EXCEPT);
     ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
@@ -121,7 +121,7 @@ TEST(OrderQuantities, GroupCodeChoosesTheSymmetryAxis) {
 }
 
 TEST_F(OrderingModels, WidthsFadeFromFastMotionIntoTheFloor) {
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const CallConstants call = MakeCallConstants(settings);
   const LineWidths none = OrderingWidths(0, 0.9, 1, 1, call, sc);
   EXPECT_NEAR(none.plus, 0.9 / sc.delta, kTight);
@@ -173,7 +173,7 @@ TEST_F(OrderingModels, GridEvaluatesEveryThirdCellAndInterpolatesTheRestWithWrap
   const Principal3 g = OrderAveraged({2.0088, 2.0061, 2.0027}, o, 1.0);
   const Principal3 A = OrderAveraged({6.2, 5.9, 33.5}, o, 1.0);
   const double th = 0.3, fi = 0.2;
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const OrderingGridSize size = FillOrderingCells(g, A, th, fi, sc, buf->scratch.ordering);
   const int U = size.U, V = size.V;
   ASSERT_GE(U, 12);
@@ -209,7 +209,7 @@ TEST_F(OrderingModels, GridEvaluatesEveryThirdCellAndInterpolatesTheRestWithWrap
 
 TEST_F(OrderingModels, HugeFieldSpreadsAreCappedAt348By348Cells) {
   const Principal3 g{2.0088, 2.0061, 2.0027}, A{6.2, 1500, 3000};
-  const OrderingGridSize size = FillOrderingCells(g, A, 0.4, 0.6, Spec(), buf->scratch.ordering);
+  const OrderingGridSize size = FillOrderingCells(g, A, 0.4, 0.6, Constants(), buf->scratch.ordering);
   EXPECT_EQ(size.U, 348);
   EXPECT_EQ(size.V, 348);
   settings.Azz = 3000;

@@ -52,11 +52,11 @@ class MemModel : public ::testing::Test {
     exp.DomainCount = 1;
   }
 
-  SpectrumConstants Spec() const { return MakeSpectrumConstants(exp, 1); }
+  SpectrumConstants Constants() const { return MakeSpectrumConstants(exp, 1); }
 
   Spectrum1024 Draw(const Domain& d) {
     const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = Spec();
+    const SpectrumConstants sc = Constants();
     Spectrum1024 out{};
     std::feclearexcept(FE_ALL_EXCEPT);
     ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
@@ -127,7 +127,7 @@ TEST_P(MemRigidPattern, HistogramsSpanTheTurningPointsOfTheAxialTensors) {
   Draw(d);
   const AxialTensors t = PartiallyAveragedTensors(1.0, gc, settings);
   EXPECT_EQ(t.A_par, gc == 0 ? settings.Axx : settings.Azz);
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const LineWidths w = FastMotionWidths(0.3, 1.0, 1.0, 1.0, MakeCallConstants(settings), sc);
   const double widths[3] = {w.plus, w.zero, w.minus};
   for (int line = 0; line < 3; ++line) {
@@ -162,7 +162,7 @@ TEST_F(MemModel, AnAxialDistributionShiftsWeightBetweenTheTurningPoints) {
   Draw(d);
   const auto perpendicular = Histogram(0);
   const AxialTensors t = PartiallyAveragedTensors(0.6, 2, settings);
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const long p_par = FieldToPoint(kGFree / t.g_par * (sc.B0 - t.A_par), sc);
   const long p_perp = FieldToPoint(kGFree / t.g_perp * (sc.B0 - t.A_perp), sc);
   EXPECT_LT(perpendicular[p_par] / perpendicular[p_perp], 0.5 * uniform[p_par] / uniform[p_perp]);

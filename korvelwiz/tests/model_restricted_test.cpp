@@ -72,12 +72,12 @@ class RestrictedModels : public ::testing::Test {
     exp.DomainCount = 1;
   }
 
-  SpectrumConstants Spec() const { return MakeSpectrumConstants(exp, 1); }
+  SpectrumConstants Constants() const { return MakeSpectrumConstants(exp, 1); }
 
   // Draws one domain and reports any arithmetic flag it raised.
   Spectrum1024 Draw(const Domain& d, bool* flagged = nullptr) {
     const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = Spec();
+    const SpectrumConstants sc = Constants();
     Spectrum1024 out{};
     std::feclearexcept(FE_ALL_EXCEPT);
     ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
@@ -242,7 +242,7 @@ TEST(ResonanceFields, GeneralTensorsGiveTheFieldsOfTheirPrincipalFrame) {
 // --- Widths ------------------------------------------------------------------
 
 TEST_F(RestrictedModels, WidthsBlendTowardsTheThreeNanosecondWidthsBeyondOneNanosecond) {
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const CallConstants own = TensorConstants(PolarityCorrected(settings, 1.02, 0.05), MakeCallConstants(settings));
   const double W = 0.8;
   const LineWidths w1 = FastMotionWidths(1.0, W, 1.0, 1.0, own, sc);
@@ -351,7 +351,7 @@ TEST_F(RestrictedModels, PsdWithTheStrongestAveragingDrawsThreeSharpLines) {
       if (h.line[static_cast<std::size_t>(m)][q] != 0) at[m] = q;
   EXPECT_LT(at[0], at[1]);
   EXPECT_LE(std::abs((at[1] - at[0]) - (at[2] - at[1])), 1);
-  const double aiso_points = 2.002323 * (6.2 + 5.9 + 33.5) / 3 / 2.006 / Spec().delta;
+  const double aiso_points = 2.002323 * (6.2 + 5.9 + 33.5) / 3 / 2.006 / Constants().delta;
   EXPECT_NEAR(at[1] - at[0], aiso_points, 1.5);
   EXPECT_GT(DoubleIntegral(s), 0);
 }
@@ -371,7 +371,7 @@ TEST_F(RestrictedModels, RigidMesPowderSpansTheParallelCouplingOnBothSides) {
     if (h.line[0][q] != 0) first = q;
   for (int q = 1; q <= 1024; ++q)
     if (h.line[2][q] != 0) last = q;
-  const SpectrumConstants sc = Spec();
+  const SpectrumConstants sc = Constants();
   const PositionMap map(sc);
   const FieldTriple z = ResonanceFields(0, 0, 1, Diagonal(2.0088 * 2.0088, 2.0061 * 2.0061, 2.0027 * 2.0027),
                                         Diagonal(6.2 / (2.0088 * 2.0088), 5.9 / (2.0061 * 2.0061),

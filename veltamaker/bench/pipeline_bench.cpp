@@ -18,14 +18,14 @@
 namespace {
 
 velta::testing::RunSetSpec FiveClusters() {
-  velta::testing::RunSetSpec spec;
-  spec.clusters = {{0.15, 0.6, 1.0, 0.95, 0.3},
+  velta::testing::RunSetSpec plan;
+  plan.clusters = {{0.15, 0.6, 1.0, 0.95, 0.3},
                    {0.35, 1.2, 1.8, 1.00, 0.25},
                    {0.55, 1.8, 2.5, 1.05, 0.2},
                    {0.75, 2.4, 3.2, 1.10, 0.15},
                    {0.90, 1.0, 3.5, 0.90, 0.1}};
-  spec.scatter = 0.02;
-  return spec;
+  plan.scatter = 0.02;
+  return plan;
 }
 
 // One generated run set for the whole benchmark program.

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: velta_generate_run_set FOLDER [WEIGHT1 WEIGHT2]\n";
     return 2;
   }
-  velta::testing::RunSetSpec spec = velta::testing::TwoMemClusters();
+  velta::testing::RunSetSpec plan = velta::testing::TwoMemClusters();
   if (argc == 4) {
     for (int i = 0; i < 2; ++i) {
       char* end = nullptr;
@@ -23,11 +23,11 @@ int main(int argc, char** argv) {
         std::cerr << "velta_generate_run_set: a weight is a number between 0 and 1: " << argv[2 + i] << "\n";
         return 2;
       }
-      spec.clusters[static_cast<std::size_t>(i)].weight = w;
+      plan.clusters[static_cast<std::size_t>(i)].weight = w;
     }
   }
   std::filesystem::create_directories(argv[1]);
-  const std::string first = velta::testing::WriteRunSet(argv[1], spec);
+  const std::string first = velta::testing::WriteRunSet(argv[1], plan);
   std::cout << first << "\n";
   return 0;
 }

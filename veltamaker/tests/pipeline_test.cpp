@@ -29,7 +29,7 @@ class LoadPipeline : public ::testing::Test {
 };
 
 TEST_F(LoadPipeline, FindsBothGeneratedMemClustersInSliceOneWithTheirWeights) {
-  const auto spec = velta::testing::TwoMemClusters();
+  const auto plan = velta::testing::TwoMemClusters();
   LoadAndAnalyse(session_, WriteTwoClusters(), std::nullopt, notes_);
   const AnalysisState& state = *session_.State;
   EXPECT_EQ(state.PointCount, 400);
@@ -41,7 +41,7 @@ TEST_F(LoadPipeline, FindsBothGeneratedMemClustersInSliceOneWithTheirWeights) {
   ASSERT_EQ(slice1.size(), 2u);
   std::sort(slice1.begin(), slice1.end(), [](auto a, auto b) { return a->Mean[1] < b->Mean[1]; });
   for (std::size_t c = 0; c < 2; ++c) {
-    const auto& truth = spec.clusters[c];
+    const auto& truth = plan.clusters[c];
     EXPECT_NEAR(slice1[c]->Weight, truth.weight, 0.03) << c;
     EXPECT_NEAR(slice1[c]->Mean[1], truth.S, 0.02);
     EXPECT_NEAR(slice1[c]->Mean[2], truth.tc, 0.06);
@@ -105,10 +105,10 @@ TEST_F(LoadPipeline, RefusesSolutionsOfAnotherTypeNamingTheTypesAndKeepsTheLastA
 }
 
 TEST_F(LoadPipeline, NotesSolutionsThatMixTypes) {
-  auto spec = velta::testing::TwoMemClusters();
+  auto plan = velta::testing::TwoMemClusters();
   std::filesystem::create_directories(RunFolder());
   common::CrLfText out;
-  for (SolutionRecord r : velta::testing::GenerateRun(spec, 1)) {
+  for (SolutionRecord r : velta::testing::GenerateRun(plan, 1)) {
     r.Domains[1].TypeCode = 1;  // an iso domain before the mem one
     WriteRecordLine(out, r);
   }

@@ -29,24 +29,24 @@ class Gauss {
 
 }  // namespace
 
-std::vector<SolutionRecord> GenerateRun(const RunSetSpec& spec, int run) {
-  Gauss gauss(spec.seed * 7919u + static_cast<std::uint32_t>(run));
+std::vector<SolutionRecord> GenerateRun(const RunSetSpec& plan, int run) {
+  Gauss gauss(plan.seed * 7919u + static_cast<std::uint32_t>(run));
   std::vector<SolutionRecord> records;
-  const int domains = std::min<int>(static_cast<int>(spec.clusters.size()), kMaxDomains);
-  for (int i = 0; i < spec.records_per_run; ++i) {
+  const int domains = std::min<int>(static_cast<int>(plan.clusters.size()), kMaxDomains);
+  for (int i = 0; i < plan.records_per_run; ++i) {
     SolutionRecord r;
     r.Fitness = static_cast<float>(1.2 + 0.6 * std::fabs(gauss.Next()));
     r.DomainCount = domains;
     double left = 1.0;
     for (int j = 1; j <= domains; ++j) {
-      const ClusterSpec& c = spec.clusters[static_cast<std::size_t>(j - 1)];
+      const ClusterSpec& c = plan.clusters[static_cast<std::size_t>(j - 1)];
       RecordDomain& d = r.Domains[j];
       d.TypeCode = 2;  // mem
       // Ranges of the mem axes: S 0..1, tc 0..3 ns, W 0..4 G, Pa 0.8..1.2.
-      d.Params[1] = std::clamp(c.S + spec.scatter * 1.0 * gauss.Next(), 0.0, 1.0);
-      d.Params[2] = std::max(0.0, c.tc + spec.scatter * 3.0 * gauss.Next());
-      d.Params[3] = std::max(0.0, c.W + spec.scatter * 4.0 * gauss.Next());
-      d.Params[4] = c.Pa + spec.scatter * 0.4 * gauss.Next();
+      d.Params[1] = std::clamp(c.S + plan.scatter * 1.0 * gauss.Next(), 0.0, 1.0);
+      d.Params[2] = std::max(0.0, c.tc + plan.scatter * 3.0 * gauss.Next());
+      d.Params[3] = std::max(0.0, c.W + plan.scatter * 4.0 * gauss.Next());
+      d.Params[4] = c.Pa + plan.scatter * 0.4 * gauss.Next();
       d.Params[5] = 0;
       const double weight = j == domains ? left : std::clamp(c.weight + 0.01 * gauss.Next(), 0.0, left);
       d.Params[6] = weight;
@@ -59,14 +59,14 @@ std::vector<SolutionRecord> GenerateRun(const RunSetSpec& spec, int run) {
   return records;
 }
 
-std::string WriteRunSet(const std::string& folder, const RunSetSpec& spec) {
+std::string WriteRunSet(const std::string& folder, const RunSetSpec& plan) {
   std::string first;
-  for (int run = 1; run <= spec.runs; ++run) {
+  for (int run = 1; run <= plan.runs; ++run) {
     common::CrLfText out;
-    for (const SolutionRecord& r : GenerateRun(spec, run)) WriteRecordLine(out, r);
+    for (const SolutionRecord& r : GenerateRun(plan, run)) WriteRecordLine(out, r);
     std::string number = std::to_string(run);
     number.insert(0, number.size() < 3 ? 3 - number.size() : 0, '0');
-    const std::string path = JoinPath(folder, spec.prefix + number + ".pop");
+    const std::string path = JoinPath(folder, plan.prefix + number + ".pop");
     common::WriteFileAtomically(path, out.str());
     if (run == 1) first = path;
   }
@@ -74,9 +74,9 @@ std::string WriteRunSet(const std::string& folder, const RunSetSpec& spec) {
 }
 
 RunSetSpec TwoMemClusters() {
-  RunSetSpec spec;
-  spec.clusters = {{0.3, 1.0, 1.5, 1.0, 0.7}, {0.75, 2.2, 2.8, 1.05, 0.3}};
-  return spec;
+  RunSetSpec plan;
+  plan.clusters = {{0.3, 1.0, 1.5, 1.0, 0.7}, {0.75, 2.2, 2.8, 1.05, 0.3}};
+  return plan;
 }
 
 }  // namespace velta::testing

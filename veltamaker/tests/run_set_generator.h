@@ -27,10 +27,10 @@ struct RunSetSpec {
 };
 
 // The records of run r (1-based), fitness ascending within the run.
-std::vector<SolutionRecord> GenerateRun(const RunSetSpec& spec, int run);
+std::vector<SolutionRecord> GenerateRun(const RunSetSpec& plan, int run);
 
 // Writes prefix001.pop ... into `folder`; returns the path of the first.
-std::string WriteRunSet(const std::string& folder, const RunSetSpec& spec);
+std::string WriteRunSet(const std::string& folder, const RunSetSpec& plan);
 
 // Two clusters of mem domains far apart, weights 0.7 and 0.3.
 RunSetSpec TwoMemClusters();

@@ -8,22 +8,22 @@
 namespace korvel {
 
 LineWidths FastMotionWidths(double tc, double W, double pa, double pg, const CallConstants& call,
-                            const SpectrumConstants& spec) {
+                            const SpectrumConstants& consts) {
   const double tau = tc;
-  const double wt = spec.omega * tau;
+  const double wt = consts.omega * tau;
   const double kt = call.kappaA * tau * pa;
   const double j0 = 1.0 / (1.0 + wt * wt);
   const double ja = 1.0 / (1.0 + kt * kt);
-  const double b0pg = spec.B0 * pg;
+  const double b0pg = consts.B0 * pg;
   const double gpa = kGFree * pa;
   const double A =
       ((1.5 * j0 + 2.0) * b0pg * b0pg * call.Gg + (3.5 * j0 + 1.5 * ja) * gpa * gpa * call.GA) / 15.0;
-  const double B = (3.0 * j0 + 4.0) * kGFree * spec.B0 * pa * pg * call.GgA / 15.0;
+  const double B = (3.0 * j0 + 4.0) * kGFree * consts.B0 * pa * pg * call.GgA / 15.0;
   const double C = (2.0 - 0.75 * ja - 0.25 * j0) * gpa * gpa * call.GA / 15.0;
   LineWidths w;
-  w.plus = (0.0044 * tau * (A + B + C) + W) / spec.delta;
-  w.zero = (0.0044 * tau * A + W) / spec.delta;
-  w.minus = (0.0044 * tau * (A - B + C) + W) / spec.delta;
+  w.plus = (0.0044 * tau * (A + B + C) + W) / consts.delta;
+  w.zero = (0.0044 * tau * A + W) / consts.delta;
+  w.minus = (0.0044 * tau * (A - B + C) + W) / consts.delta;
   return w;
 }
 

@@ -16,7 +16,7 @@ struct LineWidths {
 // Half widths at half height of the three nitrogen lines, in points, from
 // the fast-motion relaxation formulas (tc [ns], W [G], factors pa, pg).
 LineWidths FastMotionWidths(double tc, double W, double pa, double pg, const CallConstants& call,
-                            const SpectrumConstants& spec);
+                            const SpectrumConstants& consts);
 
 // Fills table.h[1..N] with the derivative of a line of half width w points
 // and Lorentzian fraction L (1 = Lorentzian, 0 = Gaussian),

@@ -93,7 +93,7 @@ void DrawTrp(const Domain& domain, const ModelContext& ctx, Spectrum1024& target
   }
   if (sticks <= 0) return;
 
-  const SpectrumConstants& spec = ctx.spectrum;
+  const SpectrumConstants& consts = ctx.spectrum;
   // Every combination of projections (group 1 outermost) is one stick.
   int idx[kTrpGroups] = {1, 1, 1, 1, 1};
   sc.stick_count = 0;
@@ -108,7 +108,7 @@ void DrawTrp(const Domain& domain, const ModelContext& ctx, Spectrum1024& target
     }
     ++sc.stick_count;
     sc.stick_pos[static_cast<std::size_t>(sc.stick_count)] =
-        ((spec.B0 - shift) / pg - spec.Bc + spec.Sw / 2.0) / spec.delta;
+        ((consts.B0 - shift) / pg - consts.Bc + consts.Sw / 2.0) / consts.delta;
     sc.stick_int[static_cast<std::size_t>(sc.stick_count)] = intensity;
     for (int k = kTrpGroups - 1; k >= 0; --k) {
       if (++idx[k] <= count[k]) break;
@@ -116,7 +116,7 @@ void DrawTrp(const Domain& domain, const ModelContext& ctx, Spectrum1024& target
     }
   }
 
-  const double w = W / spec.delta;
+  const double w = W / consts.delta;
   LineTable& h = sc.lines[0];
   DerivativeShape(w, Lw, ctx.call.cG, h);
   if (h.N <= 0) return;

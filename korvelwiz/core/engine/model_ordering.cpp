@@ -47,18 +47,18 @@ void Draw(const Domain& domain, const ModelContext& ctx, OrderWeight weight, Spe
   const double g2 = v[2], th = v[3], fi = v[4], PoA = v[5], PoB = v[6], PoC = v[7], tc = v[8], W = v[9],
                pa = v[10], pg = v[11];
   const ProjectSettings& s = ctx.settings;
-  const SpectrumConstants& spec = ctx.spectrum;
+  const SpectrumConstants& consts = ctx.spectrum;
   const int gc = domain.GroupCode;
   const OrderQuantities o = MakeOrderQuantities(tc, PoA, PoB, PoC);
   const Principal3 g = OrderAveraged(AxisOrdered(s.gxx, s.gyy, s.gzz, gc), o, pg);
   const Principal3 A = OrderAveraged(AxisOrdered(s.Axx, s.Ayy, s.Azz, gc), o, pa);
 
   OrderingScratch& scratch = ctx.scratch.ordering;
-  const OrderingGridSize size = FillOrderingCells(g, A, th, fi, spec, scratch);
+  const OrderingGridSize size = FillOrderingCells(g, A, th, fi, consts, scratch);
   const int U = size.U, V = size.V;
 
   weight.PoA = PoA;
-  const double gamma = FoldTilt(g2 + spec.angle);
+  const double gamma = FoldTilt(g2 + consts.angle);
   weight.cos_gamma = std::cos(gamma);
   weight.sin_gamma = std::sin(gamma);
   weight.cos_gamma2 = std::cos(gamma + kHalfPi);
@@ -118,7 +118,7 @@ void Draw(const Domain& domain, const ModelContext& ctx, OrderWeight weight, Spe
       AddToHistogram(hist[2], u[2], q);
     }
   }
-  const LineWidths w = OrderingWidths(tc, W, pa, pg, ctx.call, spec);
+  const LineWidths w = OrderingWidths(tc, W, pa, pg, ctx.call, consts);
   DrawLineHistograms(scratch.hist, w, ctx.call.cG, scratch.lines, target);
 }
 

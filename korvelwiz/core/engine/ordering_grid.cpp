@@ -58,13 +58,13 @@ Principal3 AxisOrdered(double xx, double yy, double zz, int gc) {
 }
 
 LineWidths OrderingWidths(double tc, double W, double pa, double pg, const CallConstants& call,
-                          const SpectrumConstants& spec) {
-  const LineWidths w0 = FastMotionWidths(tc, 0.0, pa, pg, call, spec);
+                          const SpectrumConstants& consts) {
+  const LineWidths w0 = FastMotionWidths(tc, 0.0, pa, pg, call, consts);
   const double E = std::exp(-tc / 3.0);
   LineWidths w;
-  w.plus = E * w0.plus + ((1.0 - E) * 1.4 + W) / spec.delta;
-  w.zero = E * w0.zero + ((1.0 - E) * 1.2 + W) / spec.delta;
-  w.minus = E * w0.minus + ((1.0 - E) * 1.7 + W) / spec.delta;
+  w.plus = E * w0.plus + ((1.0 - E) * 1.4 + W) / consts.delta;
+  w.zero = E * w0.zero + ((1.0 - E) * 1.2 + W) / consts.delta;
+  w.minus = E * w0.minus + ((1.0 - E) * 1.7 + W) / consts.delta;
   return w;
 }
 
@@ -73,8 +73,8 @@ OrderingGridSize SizeOrderingGrid(double N1, double N2) {
 }
 
 OrderingGridSize FillOrderingCells(const Principal3& g, const Principal3& A, double th, double fi,
-                                   const SpectrumConstants& spec, OrderingScratch& scratch) {
-  const double B0 = spec.B0, step = spec.grid_step;
+                                   const SpectrumConstants& consts, OrderingScratch& scratch) {
+  const double B0 = consts.B0, step = consts.grid_step;
   const FieldTriple pole = Fld(-th, -fi, g, A, B0);
   const FieldTriple equator = Fld(kHalfPi - th, -fi, g, A, B0);
   const FieldTriple quarter = Fld(kHalfPi - th, kHalfPi - fi, g, A, B0);
@@ -82,7 +82,7 @@ OrderingGridSize FillOrderingCells(const Principal3& g, const Principal3& A, dou
       SizeOrderingGrid(Count(FieldSpread(pole, equator), step), Count(FieldSpread(equator, quarter), step));
   const int U = size.U, V = size.V;
   const double dtheta = kHalfPi / U;
-  const PositionMap map(spec);
+  const PositionMap map(consts);
   auto& cells = scratch.cells;
   auto cell = [&](int i, int j) -> PointPositions& {
     return cells[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];

@@ -31,7 +31,7 @@ Principal3 AxisOrdered(double xx, double yy, double zz, int gc);
 // fade with E = exp(-tc/3) into the floor R = (1.4, 1.2, 1.7) G, plus W [G]:
 // w = (E w0 + (1 - E) R + W) / delta.
 LineWidths OrderingWidths(double tc, double W, double pa, double pg, const CallConstants& call,
-                          const SpectrumConstants& spec);
+                          const SpectrumConstants& consts);
 
 struct OrderingGridSize {
   int U = 6;   // rows (polar steps over 0..pi/2), a multiple of 6
@@ -49,6 +49,6 @@ OrderingGridSize SizeOrderingGrid(double N1, double N2);
 // sizes the grid from the field spreads, fills scratch.cells[i][j] with the
 // histogram positions of the three lines at cell (i, j) and returns the size.
 OrderingGridSize FillOrderingCells(const Principal3& g, const Principal3& A, double th, double fi,
-                                   const SpectrumConstants& spec, OrderingScratch& scratch);
+                                   const SpectrumConstants& consts, OrderingScratch& scratch);
 
 }  // namespace korvel

@@ -98,13 +98,13 @@ double DirectorWeight::Factor(double cos_theta_c, double sin_theta_c, double cos
 }
 
 RestrictedGridSize AccumulateRestrictedGrid(const Sym3& G2, const Sym3& T, AzimuthAxis axis,
-                                            const DirectorWeight& weight, const SpectrumConstants& spec,
+                                            const DirectorWeight& weight, const SpectrumConstants& consts,
                                             RestrictedScratch& scratch) {
-  const double B0 = spec.B0;
+  const double B0 = consts.B0;
   const RestrictedGridSize size = SizeRestrictedGrid(ResonanceFields(1, 0, 0, G2, T, B0),
                                                      ResonanceFields(0, 1, 0, G2, T, B0),
-                                                     ResonanceFields(0, 0, 1, G2, T, B0), spec.grid_step);
-  const PositionMap map(spec);
+                                                     ResonanceFields(0, 0, 1, G2, T, B0), consts.grid_step);
+  const PositionMap map(consts);
   ClearHistograms(scratch.hist);
   Histogram1024* hist = scratch.hist.line.data();
 

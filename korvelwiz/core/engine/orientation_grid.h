@@ -64,7 +64,7 @@ struct DirectorWeight {
 // Clears scratch.hist and fills it from the grid of the field tensors G2, T.
 // Returns the grid size used.
 RestrictedGridSize AccumulateRestrictedGrid(const Sym3& G2, const Sym3& T, AzimuthAxis axis,
-                                            const DirectorWeight& weight, const SpectrumConstants& spec,
+                                            const DirectorWeight& weight, const SpectrumConstants& consts,
                                             RestrictedScratch& scratch);
 
 }  // namespace korvel

@@ -42,19 +42,19 @@ ConeFactors MakeConeFactors(double th0, double fi0) {
 }
 
 LineWidths RestrictedWidths(double tau, double W, const CallConstants& tensors,
-                            const SpectrumConstants& spec) {
+                            const SpectrumConstants& consts) {
   // The fast-motion formulas hold up to about 1 ns; slower motion saturates
   // towards the widths of 3 ns. The residual width is added at the end.
   const double tau1 = std::fmin(tau, 1.0);
-  LineWidths w = FastMotionWidths(tau1, 0.0, 1.0, 1.0, tensors, spec);
+  LineWidths w = FastMotionWidths(tau1, 0.0, 1.0, 1.0, tensors, consts);
   if (tau > 1.0) {
-    const LineWidths u = FastMotionWidths(3.0, 0.0, 1.0, 1.0, tensors, spec);
+    const LineWidths u = FastMotionWidths(3.0, 0.0, 1.0, 1.0, tensors, consts);
     const double e = std::exp(-(tau - 1.0) / 3.0);
     w.plus = u.plus - (u.plus - w.plus) * e;
     w.zero = u.zero - (u.zero - w.zero) * e;
     w.minus = u.minus - (u.minus - w.minus) * e;
   }
-  const double residual = W / spec.delta;
+  const double residual = W / consts.delta;
   w.plus += residual;
   w.zero += residual;
   w.minus += residual;

@@ -43,7 +43,7 @@ ConeFactors MakeConeFactors(double th0, double fi0);
 // tau = 3 ns widths u as u - (u - w) exp(-(tau - 1)/3). tau may be +inf
 // (no motion): the widths are then the 3 ns ones.
 LineWidths RestrictedWidths(double tau, double W, const CallConstants& tensors,
-                            const SpectrumConstants& spec);
+                            const SpectrumConstants& consts);
 
 // Components t11, t22, t33, t12 of a principal tensor (x, y, z) rotated by
 // th and fi [rad]; the other off-diagonal components do not enter the
