@@ -1,35 +1,23 @@
 #pragma once
 // One experiment as the benchmarks of single engine calls use it: one
 // spectrum at X band (9.5 GHz, 100 G around 3384 G, S/N 100), typical
-// nitroxide tensors, wide limits, and one domain.
+// nitroxide tensors, wide limits (those of the engine tests), and one
+// domain.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 
 #include "engine/simulate.h"
+#include "engine_fixture.h"
 #include "project/records.h"
 
 namespace korvel::bench {
 
 inline Tvrecica XBandExperiment(const Domain& d) {
   Tvrecica w;
-  ProjectSettings& s = w.settings;
-  s.gxx = 2.0088;
-  s.gyy = 2.0061;
-  s.gzz = 2.0027;
-  s.Axx = 6.2;
-  s.Ayy = 5.9;
-  s.Azz = 33.5;
-  s.AC13iso = 5.0;
-  s.AbundanceC13 = 0.011;
-  for (auto& row : s.LimitMax) row.fill(1e6);
-  for (auto& row : s.LimitMin) row.fill(-1e6);
+  w.settings = testing::NitroxideSettings();
   w.exp.SpectrumCount = 1;
-  Tspcsf& sp = w.exp.Spectra[1];
-  sp.Frequency = 9.5;
-  sp.CenterField = 3384;
-  sp.Sweep = 100;
-  sp.NoiseWeight = 1e-4;
+  w.exp.Spectra[1] = testing::XBandSpectrum();
   w.exp.DomainCount = 1;
   w.exp.Domains[1] = d;
   return w;
