@@ -131,8 +131,13 @@ void RunFit(const FitOptions& o) {
   for (std::size_t c = 0; c < chosen.size(); ++c) {
     const Tspcmf& e = project.Experiment(chosen[c]);
     const ExperimentFitOutcome& out = outcomes[c];
-    std::cout << fmt::format("experiment {}: chi2 {:.4f} -> {:.4f} ({} steps, {} simulations), errors {}\n",
-                             chosen[c], out.start_fitness, e.Fitness, out.steps, out.evaluations,
+    // Saving shows every experiment afresh: the frequency corrections the
+    // fit found are reset and the spectra aligned again, so the saved chi^2
+    // may differ from the fit's.
+    const std::string fitted = fmt::format("{:.4f}", out.fitness), saved = fmt::format("{:.4f}", e.Fitness);
+    const std::string resaved = !o.save.empty() && saved != fitted ? ", " + saved + " as saved" : "";
+    std::cout << fmt::format("experiment {}: chi2 {:.4f} -> {}{} ({} steps, {} simulations), errors {}\n",
+                             chosen[c], out.start_fitness, fitted, resaved, out.steps, out.evaluations,
                              e.ErrorsValid ? "valid" : "not valid (Error calculation not successful)");
     std::cout << DomainLines(e);
   }

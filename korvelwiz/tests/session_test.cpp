@@ -36,7 +36,7 @@ class ExampleSession : public ::testing::Test {
 TEST_F(ExampleSession, OpeningShowsEveryExperimentAndSortsByFitness) {
   OpenProject(*session, Path("example.mtp"));
   const Project& p = session->project;
-  ASSERT_EQ(p.ExperimentCount, 6);
+  ASSERT_EQ(p.ExperimentCount, 8);
   EXPECT_EQ(p.CurrentExperiment, 1);
   for (int i = 1; i <= p.ExperimentCount; ++i) {
     const Tspcmf& e = p.Experiment(i);
@@ -73,14 +73,14 @@ TEST_F(ExampleSession, FailedOpenLeavesTheProjectAsItWas) {
   const float best = session->project.Experiment(1).Fitness;
   fs::remove(dir / "trp1.spc");
   EXPECT_ANY_THROW(OpenProject(*session, Path("example.mtp")));
-  EXPECT_EQ(session->project.ExperimentCount, 6);
+  EXPECT_EQ(session->project.ExperimentCount, 8);
   EXPECT_EQ(session->project.Experiment(1).Fitness, best);
   {
     std::ofstream bad(Path("bad.mtp"), std::ios::binary);
     bad << "Tensors:\r\n2.0088 x 2.0027\r\n";
   }
   EXPECT_ANY_THROW(OpenProject(*session, Path("bad.mtp")));
-  EXPECT_EQ(session->project.ExperimentCount, 6);
+  EXPECT_EQ(session->project.ExperimentCount, 8);
   EXPECT_EQ(session->project.Experiment(1).Fitness, best);
 }
 

@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Table, result files and a written project.
 "$korvel" open "$work/example.mtp" --results "$work/res" --write "$work/out.mtp" > "$work/table.txt"
 [ "$(grep -c iso "$work/table.txt")" -ge 3 ] || fail "table"
-[ "$(ls "$work/res" | wc -l)" -eq 6 ] || fail "result files"
+[ "$(ls "$work/res" | wc -l)" -eq 8 ] || fail "result files"
 [ "$(wc -l < "$work/res/iso1_iso1.dat")" -eq 1024 ] || fail "result lines"
 grep -q "Error calculation not successful" "$work/out.mtp" || fail "written project"
 # Re-opening the written project gives the same table.
