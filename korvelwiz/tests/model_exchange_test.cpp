@@ -12,6 +12,7 @@
 #include "engine/line_shape.h"
 #include "engine/models.h"
 #include "engine_fixture.h"
+#include "model_fixture.h"
 #include "fitting/gauss_jordan.h"
 
 using namespace korvel;
@@ -36,8 +37,6 @@ Domain LbeDomain(double tc, double WBr, double cBr, double W, double Wex, double
   return d;
 }
 
-bool AnyFailFlag() { return std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0; }
-
 double MaxAbs(const Spectrum1024& s) {
   double m = 0;
   for (double v : s) m = std::fmax(m, std::fabs(v));
@@ -58,18 +57,13 @@ struct ThreeLines {
   }
 };
 
-class ExchangeModels : public ::testing::Test {
+class ExchangeModels : public ModelTest {
  protected:
-  std::unique_ptr<SimBuffers> buf = MakeSimBuffers();
-  ProjectSettings settings = NitroxideSettings();
-  Tspcmf exp;
   fs::path dir;
   std::string saved_project;
 
   void SetUp() override {
-    exp.SpectrumCount = 1;
-    exp.Spectra[1] = XBandSpectrum();
-    exp.DomainCount = 1;
+    ModelTest::SetUp();
     saved_project = GaussJProjectFile();
     dir = fs::temp_directory_path() /
           ("korvel_exchange_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -84,12 +78,9 @@ class ExchangeModels : public ::testing::Test {
   fs::path DiagnosticFile() const { return dir / "spi_Exc_GaussJ.txt"; }
 
   Spectrum1024 Draw(const Domain& d) {
-    const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = MakeSpectrumConstants(exp, 1);
-    Spectrum1024 out{};
-    std::feclearexcept(FE_ALL_EXCEPT);
-    ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
-    EXPECT_FALSE(AnyFailFlag());
+    bool flagged = false;
+    const Spectrum1024 out = DrawModel(d, flagged);
+    EXPECT_FALSE(flagged);
     return out;
   }
 

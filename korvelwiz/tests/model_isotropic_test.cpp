@@ -7,6 +7,7 @@
 #include "engine/line_shape.h"
 #include "engine/models.h"
 #include "engine_fixture.h"
+#include "model_fixture.h"
 
 using namespace korvel;
 using namespace korvel::testing;
@@ -18,24 +19,11 @@ struct Drawn {
 };
 
 // Draws one domain of the fixture's spectrum with the given model.
-class IsotropicModels : public ::testing::Test {
+class IsotropicModels : public ModelTest {
  protected:
-  std::unique_ptr<SimBuffers> buf = MakeSimBuffers();
-  ProjectSettings settings = NitroxideSettings();
-  Tspcmf exp;
-
-  void SetUp() override {
-    exp.SpectrumCount = 1;
-    exp.Spectra[1] = XBandSpectrum();
-    exp.DomainCount = 1;
-  }
-
   Spectrum1024 Draw(const Domain& d) {
-    const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = MakeSpectrumConstants(exp, 1);
-    Spectrum1024 out{};
-    ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
-    return out;
+    bool flagged = false;
+    return DrawModel(d, flagged);
   }
 };
 

@@ -10,13 +10,13 @@
 #include "engine/restricted_tensors.h"
 #include "engine/stick_histogram.h"
 #include "engine_fixture.h"
+#include "model_fixture.h"
 
 using namespace korvel;
 using namespace korvel::testing;
 
 namespace {
 
-constexpr int kFailFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 constexpr double kTight = 1e-12;
 
 struct MesParams {
@@ -60,28 +60,12 @@ int NonZeroBins(const Histogram1024& h) {
   return n;
 }
 
-class RestrictedModels : public ::testing::Test {
+class RestrictedModels : public ModelTest {
  protected:
-  std::unique_ptr<SimBuffers> buf = MakeSimBuffers();
-  ProjectSettings settings = NitroxideSettings();
-  Tspcmf exp;
-
-  void SetUp() override {
-    exp.SpectrumCount = 1;
-    exp.Spectra[1] = XBandSpectrum();
-    exp.DomainCount = 1;
-  }
-
-  SpectrumConstants Constants() const { return MakeSpectrumConstants(exp, 1); }
-
   // Draws one domain and reports any arithmetic flag it raised.
   Spectrum1024 Draw(const Domain& d, bool* flagged = nullptr) {
-    const CallConstants call = MakeCallConstants(settings);
-    const SpectrumConstants sc = Constants();
-    Spectrum1024 out{};
-    std::feclearexcept(FE_ALL_EXCEPT);
-    ModelOf(d.type)(d, ModelContext{settings, call, sc, buf->scratch}, out);
-    const bool f = std::fetestexcept(kFailFlags) != 0;
+    bool f = false;
+    const Spectrum1024 out = DrawModel(d, f);
     if (flagged) *flagged = f;
     EXPECT_FALSE(f) << "arithmetic flag raised";
     return out;
