@@ -17,6 +17,17 @@ inline constexpr int kFailFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 
 inline bool AnyFailFlag() { return std::fetestexcept(kFailFlags) != 0; }
 
+// Sum of the running sum of a derivative spectrum: the area of its
+// absorption, positive for a drawn spectrum.
+inline double DoubleIntegral(const Spectrum1024& s) {
+  double R = 0, I = 0;
+  for (int l = 1; l <= 1024; ++l) {
+    R += s[l];
+    I += R;
+  }
+  return I;
+}
+
 class ModelTest : public ::testing::Test {
  protected:
   std::unique_ptr<SimBuffers> buf = MakeSimBuffers();

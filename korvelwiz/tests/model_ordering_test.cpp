@@ -32,15 +32,6 @@ Domain OrderDomain(DomainType type, const OrderParams& p) {
   return d;
 }
 
-double DoubleIntegral(const Spectrum1024& s) {
-  double R = 0, I = 0;
-  for (int l = 1; l <= 1024; ++l) {
-    R += s[l];
-    I += R;
-  }
-  return I;
-}
-
 class OrderingModels : public ModelTest {
  protected:
   Spectrum1024 Draw(const Domain& d) {

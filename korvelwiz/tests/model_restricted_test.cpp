@@ -45,15 +45,6 @@ Domain PsdDomain(const PsdParams& p) {
   return d;
 }
 
-double DoubleIntegral(const Spectrum1024& s) {
-  double R = 0, I = 0;
-  for (int l = 1; l <= 1024; ++l) {
-    R += s[l];
-    I += R;
-  }
-  return I;
-}
-
 int NonZeroBins(const Histogram1024& h) {
   int n = 0;
   for (int p = 1; p <= 1024; ++p) n += h[p] != 0;

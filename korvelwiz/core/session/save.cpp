@@ -1,6 +1,5 @@
 #include "session/save.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "fitting/error_analysis.h"
@@ -8,14 +7,6 @@
 #include "project/mtp_writer.h"
 
 namespace korvel {
-
-std::string FolderOfPath(const std::string& path) {
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  if (parent.empty()) return {};
-  std::string dir = parent.string();
-  if (dir.back() != '/') dir += '/';
-  return dir;
-}
 
 bool SaveProject(Session& session, const std::string& path, const std::string& result_dir,
                  SaveProgressFn progress, void* user) {

@@ -30,7 +30,4 @@ using SaveProgressFn = void (*)(SavePhase phase, int done, int total, void* user
 bool SaveProject(Session& session, const std::string& path, const std::string& result_dir = {},
                  SaveProgressFn progress = nullptr, void* user = nullptr);
 
-// Folder of a file path, with a trailing separator; empty for a bare name.
-std::string FolderOfPath(const std::string& path);
-
 }  // namespace korvel

@@ -22,15 +22,16 @@ std::string BaseName(const std::string& name) {
   return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
-std::string FolderOf(const std::string& path) {
+
+}  // namespace
+
+std::string FolderOfPath(const std::string& path) {
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (parent.empty()) return {};
   std::string dir = parent.string();
   if (dir.back() != '/') dir += '/';
   return dir;
 }
-
-}  // namespace
 
 std::unique_ptr<Session> MakeSession() { return std::make_unique<Session>(); }
 
@@ -75,7 +76,7 @@ void OpenProject(Session& session, const std::string& path, bool sort, ProgressF
   // Read into a fresh project so that a bad file, or a spectral file that
   // cannot be loaded, leaves the session's project as it was.
   auto fresh = std::make_unique<Project>(session.project);
-  fresh->ProjectDir = FolderOf(path);
+  fresh->ProjectDir = FolderOfPath(path);
   fresh->DomainTypeCount = kDomainTypeCount;
   fresh->CurrentExperiment = 1;
   fresh->CopiesRead = 1;

@@ -31,6 +31,9 @@ void ShowExperiment(Session& session, int i);
 // parameter change) and copies it back. Returns the fitness.
 float QuickSimulation(Session& session);
 
+// Folder of a file path, with a trailing separator; empty for a bare name.
+std::string FolderOfPath(const std::string& path);
+
 // Reads an .mtp file as opening does: ProjectDir becomes the file's folder,
 // every experiment is shown once in turn, then the experiments are sorted by
 // fitness unless `sort` is false, and experiment 1 is shown. A file that
